@@ -1,0 +1,42 @@
+# Shared build settings for every target of the project.
+
+add_library(korvalen_warnings INTERFACE)
+target_compile_options(korvalen_warnings INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+
+if(KORVALEN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Tests that also run in the sanitizer build carry the label "sanitize";
+# this target builds everything they need there.
+add_custom_target(sanitize_tests)
+
+# korvalen_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [SANITIZE] [QT])
+# One GoogleTest executable per area, run under CTest with a fixed locale.
+function(korvalen_add_test)
+  cmake_parse_arguments(T "SANITIZE;QT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock korvalen_warnings)
+  target_compile_definitions(${T_NAME} PRIVATE
+    KORVALEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    KORVALEN_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+  set(labels ${T_LABELS})
+  if(T_SANITIZE)
+    list(APPEND labels sanitize)
+    add_dependencies(sanitize_tests ${T_NAME})
+  endif()
+  if(KORVALEN_SANITIZE AND NOT T_SANITIZE)
+    set_target_properties(${T_NAME} PROPERTIES EXCLUDE_FROM_ALL ON)
+    return()
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set(env "LC_ALL=C.UTF-8" "TZ=Asia/Tokyo")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}" TIMEOUT ${T_TIMEOUT})
+endfunction()
