@@ -84,6 +84,25 @@ enum {
     ARC_ERR_CANCELLED = 0x8020     /* aborted by the user (also what the bridge returns on an aborted scan) */
 };
 
+/* Progress relay. There are no window messages here: SetOwnerWindowEx takes
+ * the owner's relay function as its callback, and the library calls it for
+ * that owner window while a command of the same window runs. The function
+ * returns non-zero to abort the command (which then returns ARC_ERR_CANCELLED). */
+enum {
+    ARC_PROGRESS_BEGIN = 0,    /* a member is about to be processed */
+    ARC_PROGRESS_IN_PROCESS = 1,
+    ARC_PROGRESS_END = 2,      /* the command has finished */
+    ARC_PROGRESS_OPEN = 3,     /* the archive has been opened */
+    ARC_PROGRESS_COPY = 4      /* the archive is being copied into place */
+};
+typedef struct ArcProgressInfo {
+    uint64_t totalSize;        /* size of the current member */
+    uint64_t doneSize;         /* bytes of it processed so far */
+    const char *fileName;      /* the member's name, UTF-8 */
+    const char *archivePath;   /* the archive, UTF-8 */
+} ArcProgressInfo;
+typedef int (KRV_ARC_CALL *ArcProgressFn)(ArcWindow window, uint32_t state, const ArcProgressInfo *info);
+
 /* Entry signatures, for binding by name: Xxx = prefix + suffix. */
 typedef int (KRV_ARC_CALL *ArcCommandFn)(ArcWindow window, const char *command, char *output, uint32_t outputSize);
 typedef ArcHandle (KRV_ARC_CALL *ArcOpenArchiveFn)(ArcWindow window, const char *archivePath, uint32_t mode);
@@ -93,7 +112,7 @@ typedef int (KRV_ARC_CALL *ArcFindNextFn)(ArcHandle archive, ArcEntryRecord *ent
 typedef int (KRV_ARC_CALL *ArcExtractMemFn)(ArcWindow window, const char *command, unsigned char *buffer, uint32_t bufferSize,
                                             int64_t *unixTime, uint16_t *attributes, uint32_t *written);
 typedef int (KRV_ARC_CALL *ArcCheckArchiveFn)(const char *archivePath, int mode);
-typedef int (KRV_ARC_CALL *ArcSetOwnerWindowExFn)(ArcWindow window, void *callback);
+typedef int (KRV_ARC_CALL *ArcSetOwnerWindowExFn)(ArcWindow window, ArcProgressFn callback);
 typedef int (KRV_ARC_CALL *ArcKillOwnerWindowExFn)(ArcWindow window);
 typedef int (KRV_ARC_CALL *ArcGetTimeExFn)(ArcHandle archive, uint64_t *fileTime);
 typedef int (KRV_ARC_CALL *ArcGetSizeExFn)(ArcHandle archive, uint64_t *size);
