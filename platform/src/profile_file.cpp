@@ -143,6 +143,34 @@ void RejectLineBreaks(std::string_view text) {
     }
 }
 
+void CheckEntry(std::string_view section, std::string_view key, std::string_view value) {
+    RejectLineBreaks(section);
+    RejectLineBreaks(key);
+    RejectLineBreaks(value);
+    if (section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos) {
+        throw std::invalid_argument("unusable INI section or key name");
+    }
+}
+
+// A file that does not exist yet gets the system's own line breaks.
+ProfileText NewProfile() {
+    ProfileText profile;
+#ifdef _WIN32
+    profile.crlf = true;
+#endif
+    return profile;
+}
+
+void AppendSection(ProfileText& profile, std::string_view section, std::string_view key, std::string_view value) {
+    profile.lines.append(QLatin1Char('[') + ToQ(section) + QLatin1Char(']'));
+    profile.lines.append(ToQ(key) + QLatin1Char('=') + Stored(ToQ(value)));
+}
+
+QByteArray Rendered(const ProfileText& profile) {
+    const QString newline = profile.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    return (profile.lines.join(newline) + newline).toUtf8();
+}
+
 }  // namespace
 
 std::string ReadProfileString(const std::string& file, std::string_view section, std::string_view key,
@@ -157,19 +185,8 @@ std::string ReadProfileString(const std::string& file, std::string_view section,
 
 void WriteProfileString(const std::string& file, std::string_view section, std::string_view key,
                         std::string_view value) {
-    RejectLineBreaks(section);
-    RejectLineBreaks(key);
-    RejectLineBreaks(value);
-    if (section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos) {
-        throw std::invalid_argument("unusable INI section or key name");
-    }
-
-    ProfileText profile = Load(file).value_or(ProfileText{});
-#ifdef _WIN32
-    if (profile.lines.isEmpty()) {
-        profile.crlf = true;
-    }
-#endif
+    CheckEntry(section, key, value);
+    ProfileText profile = Load(file).value_or(NewProfile());
     const QString qkey = ToQ(key);
     const Place place = Locate(profile.lines, ToQ(section), qkey);
     if (place.found) {
@@ -177,17 +194,22 @@ void WriteProfileString(const std::string& file, std::string_view section, std::
     } else if (place.line >= 0) {
         profile.lines.insert(place.line, qkey + QLatin1Char('=') + Stored(ToQ(value)));
     } else {
-        profile.lines.append(QLatin1Char('[') + ToQ(section) + QLatin1Char(']'));
-        profile.lines.append(qkey + QLatin1Char('=') + Stored(ToQ(value)));
+        AppendSection(profile, section, key, value);
     }
 
-    const QString newline = profile.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QSaveFile out(ToQ(file));
-    const bool written = out.open(QIODevice::WriteOnly) && out.write((profile.lines.join(newline) + newline).toUtf8()) >= 0 &&
-                         out.commit();
+    const QByteArray bytes = Rendered(profile);
+    const bool written = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
     if (!written) {
         throw PlatformError("ファイルに書き込めませんでした。\r\n" + file);
     }
+}
+
+std::string NewProfileText(std::string_view section, std::string_view key, std::string_view value) {
+    CheckEntry(section, key, value);
+    ProfileText profile = NewProfile();
+    AppendSection(profile, section, key, value);
+    return Rendered(profile).toStdString();
 }
 
 }  // namespace korvalen::platform

@@ -19,6 +19,9 @@ TEST(ProfileFile, WritingANewFileGivesOneSectionWithTheValue) {
     WriteProfileString(dir / "DBCreate.ini", "CONST", "DBCreate", "pc-yamada");
     EXPECT_EQ(ReadWholeFile(dir / "DBCreate.ini"), "[CONST]\nDBCreate=pc-yamada\n");
     EXPECT_EQ(ReadProfileString(dir / "DBCreate.ini", "CONST", "DBCreate"), "pc-yamada");
+    // A lock file created in one step reads the same.
+    EXPECT_EQ(NewProfileText("CONST", "DBCreate", "pc-yamada"), ReadWholeFile(dir / "DBCreate.ini"));
+    EXPECT_THROW(NewProfileText("CONST", "DBCreate", "a\r\nb"), std::invalid_argument);
 }
 
 TEST(ProfileFile, ReadsWindowsStyleFilesAndUpdatesThemInPlace) {

@@ -27,6 +27,11 @@ std::string ReadProfileString(const std::string& file, std::string_view section,
 void WriteProfileString(const std::string& file, std::string_view section, std::string_view key,
                         std::string_view value);
 
+// The whole text of a new file holding one entry, as WriteProfileString
+// would write it; for files that must be created in one step (a lock taken
+// with CreateFileExclusive). Same errors for unusable names and values.
+std::string NewProfileText(std::string_view section, std::string_view key, std::string_view value);
+
 }  // namespace korvalen::platform
 
 #endif
