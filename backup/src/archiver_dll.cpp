@@ -1,7 +1,13 @@
 #include "korvalen/backup/archiver_dll.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLibrary>
+
+#if defined(__linux__)
+#include <dlfcn.h>
+#include <link.h>
+#endif
 
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/archiver_libraries.h"
@@ -33,6 +39,26 @@ constexpr std::size_t Index(TArchiverEntry entry) { return static_cast<std::size
 
 // The module path in messages is cut like a Windows path buffer.
 constexpr qsizetype kModulePathLimit = 256;
+
+// The file a loaded module came from. A module found through the loader's
+// own search path is known to QLibrary only by the bare name it was asked for.
+QString LoadedModulePath(const QLibrary& module) {
+  const QString name = module.fileName();
+  if (QDir::isAbsolutePath(name)) return name;
+#if defined(__linux__)
+  void* handle = dlopen(QFile::encodeName(name).constData(), RTLD_LAZY | RTLD_NOLOAD);
+  if (handle == nullptr) return name;
+  QString path = name;
+  link_map* map = nullptr;
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr && *map->l_name != 0) {
+    path = QFile::decodeName(map->l_name);
+  }
+  dlclose(handle);  // only drops the reference taken just now
+  return path;
+#else
+  return name;
+#endif
+}
 
 template <class Fn>
 Fn As(void (*pointer)()) {
@@ -162,6 +188,7 @@ void TArchiverDll::Load() {
   for (const auto& candidate : LibraryCandidates(fileName_)) {
     auto library = std::make_unique<QLibrary>(ToQString(candidate));
     if (library->load()) {
+      modulePath_ = FromQString(QDir::toNativeSeparators(LoadedModulePath(*library)).left(kModulePathLimit));
       module_ = std::move(library);
       return;
     }
@@ -169,10 +196,7 @@ void TArchiverDll::Load() {
   throw ENoArchiverDLL(FormatMessageText(messages::kNoLibrary, {description_, fileName_}));
 }
 
-std::string TArchiverDll::ModulePath() const {
-  if (module_ == nullptr) return {};
-  return FromQString(QDir::toNativeSeparators(module_->fileName()).left(kModulePathLimit));
-}
+std::string TArchiverDll::ModulePath() const { return modulePath_; }
 
 TCustomArchiverDll::EntryPointer TArchiverDll::LookUp(TArchiverEntry entry) {
   if (module_ == nullptr) return nullptr;

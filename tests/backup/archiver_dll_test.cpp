@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "bridge_test_support.h"
 #include "korvalen/backup/archive_errors.h"
@@ -134,6 +135,23 @@ TEST_F(ArchiverDll, EntryInfoFallsBackToTheRecord) {
     EXPECT_EQ(std::uint64_t{info.originalSize64}, c.originalSize) << c.variant;
     EXPECT_EQ(lha.FindNext(1, info), -1);
   }
+}
+
+// Runs only where the test runner put the partial fake on LD_LIBRARY_PATH.
+TEST(LoaderSearchPath, ModuleFoundThereIsNamedByItsFullPath) {
+  if (qEnvironmentVariableIsEmpty("KORVALEN_LOADER_PATH_TEST")) GTEST_SKIP() << "needs LD_LIBRARY_PATH set at start";
+  ArchiverLibraries::Reset();
+  const std::vector<std::string> candidates = LibraryCandidates("UNLHA32.DLL");
+  // Beside the program comes first; only without a library there is the
+  // loader's path used.
+  const std::string expected = candidates.size() > 1
+                                   ? candidates.front()
+                                   : JoinPath(testing::FakeFolder("partial"), "libunlha32.so");
+  TArchiverDll& library = ArchiverLibraries::Obtain(TArchiverLibraryKind::Lha);
+  library.Load();
+  EXPECT_EQ(QFileInfo(ToQString(library.ModulePath())).canonicalFilePath(),
+            QFileInfo(ToQString(expected)).canonicalFilePath());
+  ArchiverLibraries::Reset();
 }
 
 TEST(DosDateTime, InvalidFieldsGiveNoTime) {

@@ -112,6 +112,7 @@ class TArchiverDll : public TCustomArchiverDll {
   std::string fileName_;
   std::string prefix_;
   std::unique_ptr<QLibrary> module_;
+  std::string modulePath_;  // cut to 256 characters, as messages show it
 };
 
 }  // namespace korvalen::backup
