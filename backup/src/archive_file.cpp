@@ -97,14 +97,15 @@ void TArchiveFile::FinishCommand(TProgressRelay* relay) {
   if (relay != nullptr) relay->Stop(*archiver_);
 }
 
-int TArchiveFile::SendPack(ArcWindow window, const TArchiverOptions& options, const std::string& baseFolder,
-                           std::vector<std::string> files) {
+int TArchiveFile::RunCommand(int (TArchiver::*operation)(const TArchiverCommand&), ArcWindow window,
+                             const TArchiverOptions& options, const std::string& folder,
+                             std::vector<std::string> files) {
   TProgressRelay* relay = StartRelay();
-  TArchiverCommand command{window, &options, fileName_, baseFolder, std::move(files),
-                           output_.empty() ? nullptr : output_.data(), OutputSize()};
+  const TArchiverCommand command{window, &options, fileName_, folder, std::move(files),
+                                 output_.empty() ? nullptr : output_.data(), OutputSize()};
   int result = 0;
   try {
-    result = archiver_->Pack(command);
+    result = (archiver_.get()->*operation)(command);
   } catch (...) {
     FinishCommand(relay);
     throw;
@@ -121,7 +122,7 @@ int TArchiveFile::PackFiles(ArcWindow window, const TArchiverOptions* options, c
   const TArchiverOptions& switches = options != nullptr ? *options : options_;
   archiver_->Prepare();
 
-  if (switches.PackFilter == pfArchiver) return SendPack(window, switches, baseFolder, GatherItems(items));
+  if (switches.PackFilter == pfArchiver) return RunCommand(&TArchiver::Pack, window, switches, baseFolder, GatherItems(items));
 
   TArchiverOptions copy;
   copy.Assign(switches);
@@ -139,27 +140,15 @@ int TArchiveFile::PackFiles(ArcWindow window, const TArchiverOptions* options, c
   }
   // The scan has already left the excluded files out.
   copy.jx.clear();
-  return SendPack(window, copy, baseFolder, std::move(files));
+  return RunCommand(&TArchiver::Pack, window, copy, baseFolder, std::move(files));
 }
 
 int TArchiveFile::UnpackFiles(ArcWindow window, const TArchiverOptions* options, const std::string& destFolder,
                               const TArchiveItems& items) {
   if (archiver_ == nullptr) throw EArchiver(std::string(messages::kCannotDetermineFormat));
-  TProgressRelay* relay = nullptr;
-  int result = 0;
-  try {
-    relay = StartRelay();
-    const TArchiverOptions& switches = options != nullptr ? *options : options_;
-    const TArchiverCommand command{window, &switches, fileName_, destFolder, GatherItems(items),
-                                   output_.empty() ? nullptr : output_.data(), OutputSize()};
-    result = archiver_->Unpack(command);
-  } catch (...) {
-    FinishCommand(relay);
-    throw;
-  }
-  FinishCommand(relay);
-  if (relay != nullptr) relay->RethrowPending();
-  return result;
+  // No detection and no Prepare here: the command loads the library itself.
+  const TArchiverOptions& switches = options != nullptr ? *options : options_;
+  return RunCommand(&TArchiver::Unpack, window, switches, destFolder, GatherItems(items));
 }
 
 }  // namespace korvalen::backup

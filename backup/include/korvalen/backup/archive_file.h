@@ -98,8 +98,10 @@ class TArchiveFile {
                   const TArchiveItems& items);
 
  private:
-  int SendPack(ArcWindow window, const TArchiverOptions& options, const std::string& baseFolder,
-               std::vector<std::string> files);
+  // Runs one pack or unpack with the relay around it; the last command line
+  // is taken over and the relay stopped however the command ends.
+  int RunCommand(int (TArchiver::*operation)(const TArchiverCommand&), ArcWindow window,
+                 const TArchiverOptions& options, const std::string& folder, std::vector<std::string> files);
   TProgressRelay* StartRelay();
   void FinishCommand(TProgressRelay* relay);
 
