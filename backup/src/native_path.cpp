@@ -1,0 +1,65 @@
+#include "korvalen/backup/native_path.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace korvalen::backup {
+
+bool IsNameDelimiter(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/' || c == ':';
+#else
+  return c == '/';
+#endif
+}
+
+std::string FolderPart(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsNameDelimiter(path[i - 1])) return std::string(path.substr(0, i));
+  }
+  return {};
+}
+
+std::string NamePart(std::string_view path) { return std::string(path.substr(FolderPart(path).size())); }
+
+std::string WithTrailingSeparator(std::string path) {
+  if (!path.empty() && path.back() != kNativeSeparator) path += kNativeSeparator;
+  return path;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  if (folder.empty()) return std::string(name);
+  std::string joined(folder);
+  if (joined.back() != kNativeSeparator) joined += kNativeSeparator;
+  joined += name;
+  return joined;
+}
+
+std::string AbsolutePath(std::string_view path) {
+  if (path.empty()) return {};
+  const QString absolute = QDir::cleanPath(QFileInfo(ToQString(path)).absoluteFilePath());
+  return FromQString(QDir::toNativeSeparators(absolute));
+}
+
+std::string ProgramFolder() {
+  QString folder;
+  if (QCoreApplication::instance() != nullptr) {
+    folder = QCoreApplication::applicationDirPath();
+  } else {
+#ifdef __linux__
+    // Without an application object Qt cannot tell; the kernel can.
+    const QFileInfo exe(QStringLiteral("/proc/self/exe"));
+    const QString target = exe.symLinkTarget();
+    if (!target.isEmpty()) folder = QFileInfo(target).absolutePath();
+#endif
+  }
+  if (folder.isEmpty()) return {};
+  return WithTrailingSeparator(FromQString(QDir::toNativeSeparators(folder)));
+}
+
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string FromQString(const QString& text) { return text.toUtf8().toStdString(); }
+
+}  // namespace korvalen::backup
