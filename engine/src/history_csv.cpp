@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "korvalen/engine/text_forms.h"
+#include "korvalen/engine/field_readers.h"
 #include "text_decoding.h"
 
 namespace korvalen {
@@ -12,8 +12,6 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kFieldHint = "「年月日,借入,返済[,利率]」の形で書いてください。";
-// The grid shows three integer digits of a rate; beyond that it is a typo.
-constexpr double kRateLimitPercent = 1000.0;
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -21,36 +19,6 @@ std::string_view Trim(std::string_view text) {
     const auto last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
 }
-
-bool AllDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
-// 1234567 or 1,234,567.
-bool IsAmountShape(std::string_view text) {
-    if (AllDigits(text)) return true;
-    const auto firstComma = text.find(',');
-    if (firstComma == std::string_view::npos || firstComma == 0 || firstComma > 3) return false;
-    if (!AllDigits(text.substr(0, firstComma))) return false;
-    for (std::size_t pos = firstComma; pos < text.size(); pos += 4) {
-        if (text[pos] != ',' || pos + 4 > text.size() || !AllDigits(text.substr(pos + 1, 3))) return false;
-    }
-    return true;
-}
-
-// 29.2, 29.200 or 29.200%.
-bool IsRateShape(std::string_view text) {
-    if (!text.empty() && text.back() == '%') text.remove_suffix(1);
-    const auto point = text.find('.');
-    if (point == std::string_view::npos) return AllDigits(text);
-    return AllDigits(text.substr(0, point)) && AllDigits(text.substr(point + 1));
-}
-
-std::string Quoted(std::string_view text) { return "「" + std::string(text) + "」"; }
 
 class LineReader {
 public:
@@ -94,31 +62,14 @@ public:
         return fields;
     }
 
-    DayNumber Date(std::string_view text) const {
-        const auto date = ParseDateText(text);
-        if (!date) {
-            Fail("日付" + Quoted(text) + "が読めません。YYYY-MM-DD、YYYY/MM/DD または yy/mm/dd で書いてください。");
-        }
-        return *date;
-    }
-
-    std::int32_t Amount(std::string_view text, std::string_view what) const {
-        if (text.empty()) return 0;
-        if (text.front() == '-') Fail(std::string(what) + Quoted(text) + "が負の値です。");
-        if (!IsAmountShape(text)) Fail(std::string(what) + Quoted(text) + "が数値ではありません。");
+    // Field readers report their problem; the line number is added here.
+    template <typename Read>
+    auto Field(Read read) const {
         try {
-            return ParseAmountText(text);
-        } catch (const ConversionError&) {
-            Fail(std::string(what) + Quoted(text) + "が大きすぎます（2,147,483,647円まで）。");
+            return read();
+        } catch (const ConversionError& e) {
+            Fail(e.what());
         }
-    }
-
-    FixedRate Rate(std::string_view text) const {
-        if (text.front() == '-') Fail("利率" + Quoted(text) + "が負の値です。");
-        if (!IsRateShape(text)) Fail("利率" + Quoted(text) + "が数値ではありません。");
-        const double percent = ParseRateText(text);
-        if (percent >= kRateLimitPercent) Fail("利率" + Quoted(text) + "が大きすぎます（999.999%まで）。");
-        return RateToFixed(percent);
     }
 
     [[noreturn]] void Fail(const std::string& problem) const { throw HistoryCsvError(line_, problem); }
@@ -182,11 +133,13 @@ HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inp
         }
 
         auto entry = std::make_unique<HistoryEntry>();
-        entry->date = line.Date(fields[0]);
+        entry->date = line.Field([&] { return ReadDateField(fields[0], "日付"); });
         entry->order = static_cast<std::int32_t>(entries.size());
-        entry->borrowing = line.Amount(fields[1], "借入額");
-        entry->repayment = line.Amount(fields[2], "返済額");
-        if (fields.size() == 4 && !fields[3].empty()) rateAbove = line.Rate(fields[3]);
+        entry->borrowing = line.Field([&] { return ReadAmountField(fields[1], "借入額"); });
+        entry->repayment = line.Field([&] { return ReadAmountField(fields[2], "返済額"); });
+        if (fields.size() == 4 && !fields[3].empty()) {
+            rateAbove = line.Field([&] { return RateToFixed(ReadPercentField(fields[3], "利率")); });
+        }
         entry->rate = rateAbove;
         entries.push_back(std::move(entry));
     }
