@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "korvalen/engine/field_readers.h"
+#include "korvalen/engine/text_forms.h"
 #include "text_decoding.h"
 
 namespace korvalen {
@@ -93,7 +94,7 @@ std::string RateDecimal(FixedRate rate) {
 
 }  // namespace
 
-HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inputOrder) {
+HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inputOrder, DayNumber startDay) {
     const bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
     if (bom) bytes.remove_prefix(kUtf8Bom.size());
     const bool utf8 = bom || IsValidUtf8(bytes);
@@ -134,6 +135,10 @@ HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inp
 
         auto entry = std::make_unique<HistoryEntry>();
         entry->date = line.Field([&] { return ReadDateField(fields[0], "日付"); });
+        if (startDay != 0 && entry->date < startDay) {
+            line.Fail("日付「" + fields[0] + "」は計算開始日（" + FormatMessageDate(startDay) +
+                      "）より前です。計算開始日より前の日付の入力はできません。");
+        }
         entry->order = static_cast<std::int32_t>(entries.size());
         entry->borrowing = line.Field([&] { return ReadAmountField(fields[1], "借入額"); });
         entry->repayment = line.Field([&] { return ReadAmountField(fields[2], "返済額"); });

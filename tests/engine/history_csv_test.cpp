@@ -110,6 +110,18 @@ TEST(HistoryCsv, OnlyAFirstLineThatIsNoDateIsAHeading) {
     EXPECT_TRUE(ReadHistoryCsv("", 0, false).empty());
 }
 
+TEST(HistoryCsv, DatesBeforeTheStartDateAreRefused) {
+    const std::string csv = "2005-01-10,1000,0\n2004-12-31,0,500\n";
+    EXPECT_EQ(ReadHistoryCsv(csv, 0, false, Day("2004-12-31")).size(), 2u);
+    try {
+        ReadHistoryCsv(csv, 0, false, Day("2005-01-01"));
+        FAIL() << "accepted";
+    } catch (const HistoryCsvError& e) {
+        EXPECT_EQ(e.line(), 2);
+        EXPECT_NE(std::string(e.what()).find("計算開始日（2005年1月1日）より前"), std::string::npos) << e.what();
+    }
+}
+
 TEST(HistoryCsv, WrittenTextReadsBackToTheSameEntries) {
     const auto list = testing::MakeHistory({{"2005-01-10", 300000, 0, 29.2},
                                             {"2005-01-10", 0, 1000, 29.2},

@@ -28,8 +28,9 @@ private:
 // rate. A first line whose first field is not shaped like a date is a
 // heading. The n-th entry gets order n, and the list comes back sorted by
 // the ordering `inputOrder` selects (CHECKBOX = 1), as the history grid
-// would keep it. Throws HistoryCsvError.
-HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inputOrder);
+// would keep it. With a start date (not 0), an earlier date is refused, as
+// the grid refuses it. Throws HistoryCsvError.
+HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inputOrder, DayNumber startDay = 0);
 
 // Writes entries in list order with a heading line, UTF-8; reading the text
 // back gives the same entries in the same order, each with its list
