@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <string_view>
+#include <stdexcept>
 
 #include "korvalen/engine/text_forms.h"
 
@@ -15,51 +15,58 @@ constexpr std::array<std::string_view, 11> kHeadings = {
 
 constexpr int kLenderColumns = 10;
 constexpr int kRecalculationColumns = 11;
-
-std::string OptionalAmount(const std::optional<std::int32_t>& yen) { return yen ? FormatAmount(*yen) : std::string(); }
+// Room for the texts of one row, so that a fill rarely grows the buffer.
+constexpr std::size_t kTextPerRow = 96;
 
 }  // namespace
 
 ResultTable::ResultTable(CalculationKind kind)
-    : kind_(kind),
-      columns_(kind == CalculationKind::Recalculation ? kRecalculationColumns : kLenderColumns),
-      cells_(static_cast<std::size_t>(kMinimumResultRows * columns_)) {
-    // The lender's spacer column has no heading.
-    const int headed = kind == CalculationKind::Recalculation ? kRecalculationColumns : kColUnpaidInterest + 1;
-    for (int column = 0; column < headed; ++column) at(0, column) = kHeadings[static_cast<std::size_t>(column)];
+    : kind_(kind), columns_(kind == CalculationKind::Recalculation ? kRecalculationColumns : kLenderColumns) {
+    Fill({}, false);
 }
 
-const std::string& ResultTable::cell(int row, int column) const {
-    return cells_.at(static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                     static_cast<std::size_t>(column));
+std::string_view ResultTable::cell(int row, int column) const {
+    if (row < 0 || row >= rowCount_ || column < 0 || column >= columns_) {
+        throw std::out_of_range("ResultTable::cell");
+    }
+    const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                              static_cast<std::size_t>(column);
+    if (index >= cellEnds_.size()) return {};
+    const std::size_t begin = index == 0 ? 0 : cellEnds_[index - 1];
+    return std::string_view(text_).substr(begin, cellEnds_[index] - begin);
 }
 
-std::string& ResultTable::at(int row, int column) {
-    return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column)];
+void ResultTable::Append(std::string_view text) {
+    text_.append(text);
+    cellEnds_.push_back(static_cast<std::uint32_t>(text_.size()));
 }
 
 void ResultTable::Fill(std::vector<ResultRow> rows, bool westernCalendar) {
-    const std::size_t total = std::max<std::size_t>(kMinimumResultRows, rows.size() + 1);
-    cells_.resize(total * static_cast<std::size_t>(columns_));
-    std::fill(cells_.begin() + columns_, cells_.end(), std::string());
     rows_ = std::move(rows);
+    rowCount_ = std::max(kMinimumResultRows, static_cast<int>(rows_.size()) + 1);
+    text_.clear();
+    cellEnds_.clear();
+    text_.reserve((rows_.size() + 1) * kTextPerRow);
+    cellEnds_.reserve((rows_.size() + 1) * static_cast<std::size_t>(columns_));
 
     const bool recalculation = kind_ == CalculationKind::Recalculation;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const ResultRow& r = rows_[i];
-        const int row = static_cast<int>(i) + 1;
-        at(row, kColDate) = FormatResultDate(r.date, westernCalendar);
-        at(row, kColBorrowing) = FormatAmount(r.borrowing);
-        at(row, kColRepayment) = FormatAmount(r.repayment);
-        if (r.days) at(row, kColDays) = FormatDays(*r.days);
-        at(row, kColRate) = FormatTableRate(r.appliedRate);
-        at(row, kColInterest) = FormatAmount(r.interest);
-        at(row, kColPrincipalRepaid) = FormatAmount(r.principalRepaid);
-        at(row, kColBalance) = FormatAmount(r.balance);
-        at(row, kColUnpaidInterest) = OptionalAmount(r.unpaidInterestChange);
+    // The lender's spacer column has no heading.
+    for (int column = 0; column < columns_; ++column) {
+        Append(recalculation || column <= kColUnpaidInterest ? kHeadings[static_cast<std::size_t>(column)] : "");
+    }
+    for (const ResultRow& r : rows_) {
+        Append(FormatResultDate(r.date, westernCalendar));
+        Append(FormatAmount(r.borrowing));
+        Append(FormatAmount(r.repayment));
+        Append(r.days ? FormatDays(*r.days) : std::string());
+        Append(FormatTableRate(r.appliedRate));
+        Append(FormatAmount(r.interest));
+        Append(FormatAmount(r.principalRepaid));
+        Append(FormatAmount(r.balance));
+        Append(r.unpaidInterestChange ? FormatAmount(*r.unpaidInterestChange) : std::string());
+        Append(recalculation ? FormatAmount(r.overpaymentInterest) : std::string());
         if (recalculation) {
-            at(row, kColOverpaymentInterest) = FormatAmount(r.overpaymentInterest);
-            at(row, kColUnpaidOverpaymentInterest) = OptionalAmount(r.unpaidOverpaymentInterest);
+            Append(r.unpaidOverpaymentInterest ? FormatAmount(*r.unpaidOverpaymentInterest) : std::string());
         }
     }
 }

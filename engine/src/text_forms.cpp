@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <utility>
 #include <limits>
 
 #include "korvalen/engine/eras.h"
@@ -10,23 +11,44 @@
 namespace korvalen {
 namespace {
 
+// The formatters below build their few characters by hand: a result table
+// formats some ten thousand cells per run, and the general routines
+// (snprintf, streams) cost more than the calculation itself.
+void AppendTwoDigits(std::string& out, int value) {
+    out.push_back(static_cast<char>('0' + value / 10 % 10));
+    out.push_back(static_cast<char>('0' + value % 10));
+}
+
 std::string TwoDigits(int value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
+    std::string out;
+    if (value >= 100) out += std::to_string(value / 100);
+    AppendTwoDigits(out, value);
+    return out;
 }
 
 std::string GroupThousands(std::uint64_t magnitude) {
-    std::string digits = std::to_string(magnitude);
-    std::string out;
-    out.reserve(digits.size() + digits.size() / 3);
-    const std::size_t lead = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
-    out.append(digits, 0, lead);
-    for (std::size_t i = lead; i < digits.size(); i += 3) {
-        out.push_back(',');
-        out.append(digits, i, 3);
-    }
-    return out;
+    char buffer[32];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0) *--p = ',';
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+        ++digits;
+    } while (magnitude != 0);
+    return std::string(p, end);
+}
+
+// "yy/mm/dd" after an optional prefix.
+std::string SlashedDate(std::string prefix, int year, int month, int day) {
+    prefix.reserve(prefix.size() + 8);
+    AppendTwoDigits(prefix, year);
+    prefix.push_back('/');
+    AppendTwoDigits(prefix, month);
+    prefix.push_back('/');
+    AppendTwoDigits(prefix, day);
+    return prefix;
 }
 
 std::uint64_t Magnitude(std::int64_t value) {
@@ -39,10 +61,10 @@ std::string ThreeDecimals(FixedRate rate) {
     const std::uint64_t thousandths = (Magnitude(rate) + 5) / 10;
     std::string out = rate < 0 && thousandths != 0 ? "-" : "";
     out += std::to_string(thousandths / 1000);
+    const auto fraction = static_cast<int>(thousandths % 1000);
     out.push_back('.');
-    const auto fraction = std::to_string(thousandths % 1000);
-    out.append(3 - fraction.size(), '0');
-    out += fraction;
+    out.push_back(static_cast<char>('0' + fraction / 100));
+    AppendTwoDigits(out, fraction);
     return out;
 }
 
@@ -57,7 +79,8 @@ std::string FirstCharacter(const std::string& text) {
 }  // namespace
 
 std::string FormatAmount(std::int64_t yen) {
-    return (yen < 0 ? "-" : "") + GroupThousands(Magnitude(yen));
+    std::string digits = GroupThousands(Magnitude(yen));
+    return yen < 0 ? "-" + digits : digits;
 }
 
 std::string FormatGridRate(FixedRate rate) { return ThreeDecimals(rate) + "%"; }
@@ -68,14 +91,16 @@ std::string FormatDays(std::int64_t days) { return std::to_string(days); }
 
 std::string FormatGridDate(DayNumber day) {
     const CivilDate d = CivilFromDayNumber(day);
-    return TwoDigits(d.year % 100) + "/" + TwoDigits(d.month) + "/" + TwoDigits(d.day);
+    return SlashedDate({}, d.year % 100, d.month, d.day);
 }
 
 std::string FormatResultDate(DayNumber day, bool westernCalendar) {
     if (!westernCalendar) {
         if (const auto era = JapaneseEraDateOf(day)) {
-            return FirstCharacter(era->eraName) + TwoDigits(era->eraYear) + "/" + TwoDigits(era->month) + "/" +
-                   TwoDigits(era->day);
+            // An era past its 99th year keeps all its digits.
+            std::string prefix = FirstCharacter(era->eraName);
+            if (era->eraYear >= 100) prefix += std::to_string(era->eraYear / 100);
+            return SlashedDate(std::move(prefix), era->eraYear, era->month, era->day);
         }
     }
     return FormatGridDate(day);

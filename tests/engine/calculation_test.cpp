@@ -27,13 +27,14 @@ std::ostream& operator<<(std::ostream& os, const RowText& r) {
 
 RowText RowOf(const ResultTable& table, int row) {
     const bool recalc = table.kind() == CalculationKind::Recalculation;
-    return RowText{table.cell(row, kColRate),
-                   table.cell(row, kColInterest),
-                   table.cell(row, kColPrincipalRepaid),
-                   table.cell(row, kColBalance),
-                   table.cell(row, kColUnpaidInterest),
-                   recalc ? table.cell(row, kColOverpaymentInterest) : "",
-                   recalc ? table.cell(row, kColUnpaidOverpaymentInterest) : ""};
+    auto text = [&](int column) { return std::string(table.cell(row, column)); };
+    return RowText{text(kColRate),
+                   text(kColInterest),
+                   text(kColPrincipalRepaid),
+                   text(kColBalance),
+                   text(kColUnpaidInterest),
+                   recalc ? text(kColOverpaymentInterest) : "",
+                   recalc ? text(kColUnpaidOverpaymentInterest) : ""};
 }
 
 // Day-count method 0, contract rate 29.2 %, no start date, no first-day interest.
@@ -177,6 +178,8 @@ TEST(RunCalculation, TableShapeAndPadding) {
     EXPECT_EQ(lender.cell(0, 9), "");
     EXPECT_EQ(lender.cell(1, 9), "");
     EXPECT_EQ(lender.cell(4, 0), "");  // padding rows stay empty
+    EXPECT_EQ(lender.cell(49, 9), "");
+    EXPECT_THROW(lender.cell(50, 0), std::out_of_range);
 
     auto copy = CopyHistory(entries);
     const ResultTable recalc = RunCalculation(kRecalc, copy, BaseCase());

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "korvalen/engine/dates.h"
@@ -59,21 +60,28 @@ public:
     // is a one-pixel spacer that stays empty.
     int columnCount() const { return columns_; }
     // Heading row plus one row per entry, and never fewer than 50.
-    int rowCount() const { return static_cast<int>(cells_.size() / static_cast<std::size_t>(columns_)); }
+    int rowCount() const { return rowCount_; }
     // How many rows after the heading belong to entries.
     int entryRowCount() const { return static_cast<int>(rows_.size()); }
-    const std::string& cell(int row, int column) const;
+    // The text of a cell; empty for cells nothing was written to. Valid
+    // until the next Fill.
+    std::string_view cell(int row, int column) const;
     const std::vector<ResultRow>& rows() const { return rows_; }
 
     // Empties every data row, then writes one row of texts per figure row.
     void Fill(std::vector<ResultRow> rows, bool westernCalendar);
 
 private:
-    std::string& at(int row, int column);
+    // The texts of the heading row and the entry rows, cell after cell in
+    // one buffer: a table of a thousand rows then costs two allocations
+    // instead of eleven thousand strings. Padding rows hold nothing.
+    void Append(std::string_view text);
 
     CalculationKind kind_;
     int columns_;
-    std::vector<std::string> cells_;
+    int rowCount_ = kMinimumResultRows;
+    std::string text_;
+    std::vector<std::uint32_t> cellEnds_;
     std::vector<ResultRow> rows_;
 };
 
