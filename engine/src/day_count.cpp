@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "korvalen/engine/errors.h"
+#include "korvalen/engine/text_forms.h"
 
 namespace korvalen {
 namespace {
@@ -110,6 +111,24 @@ DayCountMethod DayCountMethodFrom(std::int32_t keisanKind) {
                                  "）が不正です。0から5の値を指定してください。");
     }
     return static_cast<DayCountMethod>(keisanKind);
+}
+
+std::vector<std::string> LeapYearWarnings(const HistoryList& entries) {
+    std::vector<std::string> messages;
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        const DayNumber a = entries[i - 1]->date;
+        const DayNumber b = entries[i]->date;
+        const CivilDate ca = CivilFromDayNumber(a);
+        const CivilDate cb = CivilFromDayNumber(b);
+        if (ca.year == cb.year || !(IsLeapYear(ca.year) || IsLeapYear(cb.year))) continue;
+        if (ca.month == 12 && ca.day == 31) continue;
+        // The reference date: the first day of B's year, where the length of
+        // the year changes within the period.
+        const DayNumber reference = DayNumberFromCivil(cb.year, 1, 1);
+        if (!(a <= reference && reference <= b)) continue;
+        messages.push_back("閏年をまたぐ期間があります。\r\n【" + FormatGridDate(a) + "～" + FormatGridDate(b) + "】");
+    }
+    return messages;
 }
 
 void DeliverWarning(const WarningSink& warn, const std::string& message) {

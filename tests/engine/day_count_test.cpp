@@ -99,6 +99,31 @@ TEST(PeriodInterest, InterestBeyondThirtyTwoBitsIsAnError) {
                  CalculationOverflow);
 }
 
+TEST(LeapYearWarning, ReportsPeriodsCrossingIntoOrOutOfALeapYear) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool reported;
+    };
+    const Case cases[] = {
+        {"2003-12-15", "2004-01-15", true},   // into a leap year
+        {"2004-12-15", "2005-01-15", true},   // out of a leap year
+        {"2003-12-31", "2004-01-31", false},  // starts on 31 December: nothing counted in 2003
+        {"2004-01-10", "2004-03-10", false},  // within one year
+        {"2005-12-15", "2006-01-15", false},  // two common years
+        {"2003-05-01", "2005-05-01", false},  // common years around a leap year
+        {"2004-02-10", "2003-12-10", false},  // out of date order
+    };
+    for (const auto& c : cases) {
+        const auto list = testing::MakeHistory({{c.a, 1000, 0}, {c.b, 0, 100}});
+        EXPECT_EQ(LeapYearWarnings(list).size(), c.reported ? 1u : 0u) << c.a << " " << c.b;
+    }
+    const auto three = testing::MakeHistory({{"2003-12-15", 1000, 0}, {"2004-06-15", 0, 100}, {"2005-01-15", 0, 100}});
+    EXPECT_EQ(LeapYearWarnings(three), (std::vector<std::string>{
+                                           "閏年をまたぐ期間があります。\r\n【03/12/15～04/06/15】",
+                                           "閏年をまたぐ期間があります。\r\n【04/06/15～05/01/15】"}));
+}
+
 TEST(DayCountMethods, LabelsAndValues) {
     EXPECT_EQ(DayCountMethodLabels().size(), 6u);
     EXPECT_EQ(DayCountMethodLabel(DayCountMethod::Fixed365), "常に365日として日割り計算");

@@ -6,7 +6,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "korvalen/engine/case_model.h"
 #include "korvalen/engine/dates.h"
 #include "korvalen/engine/fixed_point.h"
 
@@ -44,6 +46,16 @@ inline constexpr std::string_view kThreeYearWarning = "３年間にまたがる�
 // gives 0. Throws CalculationOverflow when the interest exceeds 32 bits.
 std::int32_t PeriodInterest(DayCountMethod method, Money principal, FixedRate rate, FixedDays days, DayNumber start,
                             DayNumber end, const WarningSink& warn = {});
+
+// The leap-year warnings the history grid shows after a change of a rate
+// or of the same-day option: one message per pair of neighbouring entries
+// A, B (in list order) whose period crosses into or out of a leap year,
+// "閏年をまたぐ期間があります。" + "\r\n【A～B】" with yy/mm/dd dates. A pair
+// counts when the years of A and B differ, one of them is a leap year, A is
+// not on 31 December (then no day of the period lies in A's year), and the
+// 1 January that starts B's year lies between the two dates, i.e. the
+// entries are in date order.
+std::vector<std::string> LeapYearWarnings(const HistoryList& entries);
 
 // Writes a warning to the sink, or to std::cerr when the sink is empty.
 void DeliverWarning(const WarningSink& warn, const std::string& message);
