@@ -29,11 +29,12 @@ const std::array<std::string_view, kDayCountMethodCount> kLabels = {
 };
 
 std::int32_t TruncToYen(Extended value) {
-    const Extended whole = std::trunc(value);
-    if (!(whole >= std::numeric_limits<std::int32_t>::min() && whole <= std::numeric_limits<std::int32_t>::max())) {
+    // Anything strictly between these bounds cuts toward zero into 32 bits;
+    // the conversion itself truncates.
+    if (!(value > -2147483649.0L && value < 2147483648.0L)) {
         throw CalculationOverflow("利息が扱える金額の範囲（±2,147,483,647円）を超えました。計算できません。");
     }
-    return static_cast<std::int32_t>(whole);
+    return static_cast<std::int32_t>(value);
 }
 
 // P × r × d ÷ divisor ÷ 10^12, before the cut to whole yen.
