@@ -1,0 +1,36 @@
+// Errors the engine raises. Each carries the Japanese text the user is shown.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace korvalen {
+
+// Base of every engine error; what() is the user-facing Japanese message.
+class EngineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A text that cannot become a number (an amount beyond the 32-bit range,
+// a rate beyond what the fixed-point form holds).
+class ConversionError : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
+// A computed figure that no longer fits the width the case model gives it.
+// Raised instead of letting the figure wrap into a wrong yen.
+class CalculationOverflow : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
+// A case setting outside its defined values (for example a day-count
+// method other than 0 to 5 read from a damaged table).
+class InvalidCaseSetting : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
+}  // namespace korvalen

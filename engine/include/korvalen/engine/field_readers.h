@@ -1,0 +1,24 @@
+// Strict readers for amounts, rates and dates typed outside the grid (files,
+// command lines): unlike the grid readers they refuse what they cannot read
+// instead of skipping it, so a typo never turns into a different figure.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "korvalen/engine/dates.h"
+
+namespace korvalen {
+
+// 1234567 or 1,234,567; empty is 0. `what` names the field in the message
+// ("借入額"). Throws ConversionError for a negative, non-numeric or
+// over-32-bit amount.
+std::int32_t ReadAmountField(std::string_view text, std::string_view what);
+
+// Percent: 29.2, 29.200 or 29.200%; below 1,000 %. Throws ConversionError.
+double ReadPercentField(std::string_view text, std::string_view what);
+
+// YYYY-MM-DD, YYYY/MM/DD or yy/mm/dd. Throws ConversionError.
+DayNumber ReadDateField(std::string_view text, std::string_view what);
+
+}  // namespace korvalen

@@ -1,0 +1,210 @@
+#include "korvalen/engine/calculation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+#include "korvalen/engine/day_count.h"
+#include "korvalen/engine/errors.h"
+
+namespace korvalen {
+namespace {
+
+// Far below the 64-bit limit of the fixed-point balance, far above any loan.
+constexpr std::int64_t kBalanceLimitYen = 100'000'000'000'000;
+
+void CheckBalance(Money balance) {
+    if (std::llabs(MoneyToYen(balance)) > kBalanceLimitYen) {
+        throw CalculationOverflow("残元金が扱える金額の範囲を超えました。計算できません。");
+    }
+}
+
+// The limit rate chosen for the current entry (R). It has no value until a
+// rule gives it one.
+struct CandidateRate {
+    FixedRate value = 0;
+    bool known = false;
+    void Set(FixedRate rate) {
+        value = rate;
+        known = true;
+    }
+};
+
+class Run {
+public:
+    Run(CalculationKind kind, HistoryList& entries, const CaseRecord& c, const CalculationOptions& options)
+        : recalculation_(kind == CalculationKind::Recalculation),
+          entries_(entries),
+          case_(c),
+          options_(options),
+          method_(DayCountMethodFrom(c.KEISAN_KIND)),
+          overpaymentRate_(RateToFixed(c.KABARAI_RIRITSU)) {}
+
+    std::vector<ResultRow> Rows() {
+        std::vector<ResultRow> rows;
+        rows.reserve(entries_.size());
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            index_ = i;
+            rows.push_back(Step(i, rows));
+        }
+        return rows;
+    }
+
+private:
+    ResultRow Step(std::size_t i, std::vector<ResultRow>& rows) {
+        HistoryEntry& e = *entries_[i];
+        const HistoryEntry* prev = i > 0 ? entries_[i - 1].get() : nullptr;
+        ResultRow row;
+        row.date = e.date;
+        row.borrowing = e.borrowing;
+        row.repayment = e.repayment;
+        std::int64_t k = e.borrowing;
+
+        // The period that ends on this entry, and the balance at its start.
+        bool hasPeriod = false;
+        DayNumber periodStart = 0;
+        if (prev) {
+            hasPeriod = true;
+            periodStart = prev->date;
+        } else if (case_.START_DAY != 0) {
+            hasPeriod = true;
+            periodStart = case_.START_DAY;
+            balance_ = YenToMoney(case_.START_KARI);
+        }
+        FixedDays days = 0;
+        if (hasPeriod) {
+            days = DayCountFixed(periodStart, e.date);
+            row.days = std::llround(e.date - periodStart);
+        }
+
+        if (recalculation_) ApplyLimitRate(i, e, prev, k, rows);
+        row.appliedRate = e.rate;
+
+        std::int64_t interest = 0;
+        if (balance_ > 0 && hasPeriod) {
+            interest += PeriodInterest(method_, balance_, e.rate, days, periodStart, e.date, sink_);
+        }
+        if (case_.SYONITI_UMU && k != 0) {
+            // The day of the borrowing itself, on the borrowing as entered.
+            interest += PeriodInterest(method_, YenToMoney(k), e.rate, kFixedOne, e.date, e.date, sink_);
+        }
+        row.interest = CheckedYen32(interest, "利息");
+
+        std::int64_t principal = static_cast<std::int64_t>(e.repayment) - interest;
+        if (principal > 0 && unpaid_ > 0) {
+            if (principal >= unpaid_) {
+                principal -= unpaid_;
+                row.unpaidInterestChange = CheckedYen32(-unpaid_, "未払利息");
+                unpaid_ = 0;
+            } else {
+                unpaid_ -= principal;
+                row.unpaidInterestChange = CheckedYen32(-principal, "未払利息");
+                principal = 0;
+            }
+        } else if (principal < 0) {
+            unpaid_ = CheckedYen32(unpaid_ - principal, "未払利息");
+            row.unpaidInterestChange = CheckedYen32(-principal, "未払利息");
+            principal = 0;
+        }
+        row.principalRepaid = CheckedYen32(principal, "元金返済額");
+
+        std::int64_t overpaymentInterest = 0;
+        if (recalculation_ && balance_ < 0 && hasPeriod) {
+            overpaymentInterest =
+                PeriodInterest(method_, -balance_, overpaymentRate_, days, periodStart, e.date, sink_);
+        }
+        row.overpaymentInterest = static_cast<std::int32_t>(overpaymentInterest);
+
+        unpaidOverpayment_ = CheckedYen32(unpaidOverpayment_ + overpaymentInterest, "未払過払利息");
+        if (unpaidOverpayment_ != 0) {
+            if (k != 0 && case_.SEISAN_KIND == 0) {
+                // Overpayment interest is settled out of the next borrowing.
+                if (unpaidOverpayment_ > k) {
+                    unpaidOverpayment_ -= k;
+                    k = 0;
+                } else {
+                    k -= unpaidOverpayment_;
+                    unpaidOverpayment_ = 0;
+                }
+            }
+            row.unpaidOverpaymentInterest = static_cast<std::int32_t>(unpaidOverpayment_);
+        }
+
+        balance_ -= YenToMoney(principal);
+        if (k != 0) balance_ += YenToMoney(k);
+        CheckBalance(balance_);
+        row.balance = MoneyToYen(balance_);
+        return row;
+    }
+
+    // The recalculation's rate for the entry: the smaller of the previous
+    // rate and the limit rate the balance calls for, so that it never rises.
+    void ApplyLimitRate(std::size_t i, HistoryEntry& e, const HistoryEntry* prev, std::int64_t k,
+                        std::vector<ResultRow>& rows) {
+        if (i == 0 && case_.HIKI_RIRITU != 0) {
+            rate_.Set(LimitRateFor(case_.HIKI_RIRITU));
+        } else if (balance_ > 0) {
+            rate_.Set(LimitRateFor(MoneyToYen(balance_)));
+        } else if (prev) {
+            rate_.Set(prev->rate);
+        }
+
+        if (!case_.SYONITI_UMU) {
+            if (prev) e.rate = std::min(prev->rate, rate_.value);
+            if (case_.START_DAY != 0 && i == 0) {
+                // A start date with neither a start balance nor a reference
+                // borrowing leaves no rule for the first rate, and a rate of
+                // 0 would run through the whole case. Take the first entry's
+                // borrowing, as the first-day rule does.
+                if (!rate_.known) rate_.Set(LimitRateFor(k));
+                e.rate = rate_.value;
+            }
+            if (case_.START_DAY == 0 && i == 1) {
+                // Without a start date the first entry waits for the second
+                // one to learn its rate.
+                e.rate = rate_.value;
+                entries_[0]->rate = rate_.value;
+                rows[0].appliedRate = rate_.value;
+            }
+        } else if (i == 0) {
+            rate_.Set(LimitRateFor(case_.HIKI_RIRITU != 0 ? case_.HIKI_RIRITU : k));
+            e.rate = rate_.value;
+        } else {
+            e.rate = std::min(prev->rate, rate_.value);
+        }
+    }
+
+    const bool recalculation_;
+    HistoryList& entries_;
+    const CaseRecord& case_;
+    const CalculationOptions& options_;
+    const DayCountMethod method_;
+    const FixedRate overpaymentRate_;
+
+    Money balance_ = 0;                   // B
+    std::int64_t unpaid_ = 0;             // U
+    std::int64_t unpaidOverpayment_ = 0;  // V
+    CandidateRate rate_;                  // R
+    std::size_t index_ = 0;
+
+    const WarningSink sink_ = [this](const std::string& message) {
+        const CalculationWarning warning{index_, message};
+        if (options_.onWarning) {
+            options_.onWarning(warning);
+        } else {
+            std::cerr << message << '\n';
+        }
+    };
+};
+
+}  // namespace
+
+ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
+                           const CalculationOptions& options) {
+    Run run(kind, entries, caseRecord, options);
+    ResultTable table(kind);
+    table.Fill(run.Rows(), options.westernCalendar);
+    return table;
+}
+
+}  // namespace korvalen

@@ -1,0 +1,35 @@
+// The case options of the command-line tools (--method, --rate, ...).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "korvalen/engine/calculation.h"
+#include "korvalen/engine/case_model.h"
+
+namespace korvalen::cli {
+
+// A command line the tool cannot follow; what() is the Japanese message.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct CaseOptions {
+    CaseRecord caseRecord;  // a new case's defaults, first-day interest on
+    CalculationKind table = CalculationKind::Recalculation;
+    bool westernCalendar = false;
+};
+
+// Applies one argument if it is a case option and returns true; returns
+// false for anything else (a file name, another tool's option). Throws
+// UsageError for a case option with a bad value.
+bool ApplyCaseOption(std::string_view argument, CaseOptions& options);
+
+// The option lines of the usage text.
+std::string_view CaseOptionsUsage();
+// The option names on one line, for a message about an unknown option.
+std::string_view CaseOptionNames();
+
+}  // namespace korvalen::cli

@@ -1,0 +1,124 @@
+#include "korvalen/cli/case_options.h"
+
+#include <functional>
+#include <map>
+
+#include "korvalen/engine/errors.h"
+#include "korvalen/engine/field_readers.h"
+
+namespace korvalen::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "  --table=lender|recalc        表示する表（業者計算 / 引直計算、既定 recalc）\n"
+    "  --method=0..5                日割り計算の方法 KEISAN_KIND（既定 0）\n"
+    "  --rate=PERCENT               約定利率 RIRITSU（既定 0）\n"
+    "  --first-day=yes|no           借入当日の利息を計算する SYONITI_UMU（既定 yes）\n"
+    "  --overpayment-rate=PERCENT   過払金の利率 KABARAI_RIRITSU（既定 0）\n"
+    "  --settle=offset|end          過払利息の精算 SEISAN_KIND 0 / 1（既定 offset）\n"
+    "  --start-date=YYYY-MM-DD      計算開始年月日 START_DAY（既定 なし）\n"
+    "  --start-balance=YEN          計算開始時点の残高 START_KARI（既定 0）\n"
+    "  --reference-borrowing=YEN    引直利率適用基準借入 HIKI_RIRITU（既定 0）\n"
+    "  --input-order                同一日は入力順 CHECKBOX = 1（既定 0）\n"
+    "  --western                    日付を西暦で表示（既定 和暦）\n";
+
+[[noreturn]] void Refuse(std::string_view name, std::string_view value, std::string_view expected) {
+    throw UsageError("--" + std::string(name) + " の値「" + std::string(value) + "」が不正です。" +
+                     std::string(expected));
+}
+
+// Runs a field reader and turns its complaint into a usage error.
+template <typename Read>
+auto Field(std::string_view name, Read read) {
+    try {
+        return read();
+    } catch (const ConversionError& e) {
+        throw UsageError("--" + std::string(name) + ": " + e.what());
+    }
+}
+
+bool Choice(std::string_view name, std::string_view value, std::string_view yes, std::string_view no) {
+    if (value == yes) return true;
+    if (value == no) return false;
+    Refuse(name, value, std::string(yes) + " か " + std::string(no) + " を指定してください。");
+}
+
+using Setter = std::function<void(std::string_view value, CaseOptions& options)>;
+
+const std::map<std::string_view, Setter>& ValueOptions() {
+    static const std::map<std::string_view, Setter> options = {
+        {"table",
+         [](std::string_view v, CaseOptions& o) {
+             o.table = Choice("table", v, "lender", "recalc") ? CalculationKind::LenderCalculation
+                                                             : CalculationKind::Recalculation;
+         }},
+        {"method",
+         [](std::string_view v, CaseOptions& o) {
+             if (v.size() != 1 || v[0] < '0' || v[0] > '5') Refuse("method", v, "0 から 5 を指定してください。");
+             o.caseRecord.KEISAN_KIND = v[0] - '0';
+         }},
+        {"rate",
+         [](std::string_view v, CaseOptions& o) {
+             o.caseRecord.RIRITSU = Field("rate", [&] { return ReadPercentField(v, "約定利率"); });
+         }},
+        {"first-day",
+         [](std::string_view v, CaseOptions& o) { o.caseRecord.SYONITI_UMU = Choice("first-day", v, "yes", "no"); }},
+        {"overpayment-rate",
+         [](std::string_view v, CaseOptions& o) {
+             o.caseRecord.KABARAI_RIRITSU =
+                 Field("overpayment-rate", [&] { return ReadPercentField(v, "過払金の利率"); });
+         }},
+        {"settle",
+         [](std::string_view v, CaseOptions& o) {
+             o.caseRecord.SEISAN_KIND = Choice("settle", v, "offset", "end") ? 0 : 1;
+         }},
+        {"start-date",
+         [](std::string_view v, CaseOptions& o) {
+             o.caseRecord.START_DAY = Field("start-date", [&] { return ReadDateField(v, "計算開始年月日"); });
+         }},
+        {"start-balance",
+         [](std::string_view v, CaseOptions& o) {
+             o.caseRecord.START_KARI =
+                 Field("start-balance", [&] { return ReadAmountField(v, "計算開始時点の残高"); });
+         }},
+        {"reference-borrowing",
+         [](std::string_view v, CaseOptions& o) {
+             o.caseRecord.HIKI_RIRITU =
+                 Field("reference-borrowing", [&] { return ReadAmountField(v, "引直利率適用基準借入"); });
+         }},
+    };
+    return options;
+}
+
+}  // namespace
+
+bool ApplyCaseOption(std::string_view argument, CaseOptions& options) {
+    if (!argument.starts_with("--")) return false;
+    const std::string_view body = argument.substr(2);
+    if (body == "input-order") {
+        options.caseRecord.CHECKBOX = 1;
+        return true;
+    }
+    if (body == "western") {
+        options.westernCalendar = true;
+        return true;
+    }
+    const auto equals = body.find('=');
+    const std::string_view name = body.substr(0, equals);
+    const auto found = ValueOptions().find(name);
+    if (found == ValueOptions().end()) return false;
+    if (equals == std::string_view::npos) {
+        throw UsageError("--" + std::string(name) + " には値が必要です（--" + std::string(name) + "=…）。");
+    }
+    found->second(body.substr(equals + 1), options);
+    return true;
+}
+
+std::string_view CaseOptionsUsage() { return kUsage; }
+
+std::string_view CaseOptionNames() {
+    return "--table --method --rate --first-day --overpayment-rate --settle --start-date --start-balance "
+           "--reference-borrowing --input-order --western";
+}
+
+}  // namespace korvalen::cli

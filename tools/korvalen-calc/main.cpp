@@ -1,0 +1,103 @@
+// korvalen-calc: computes the lender's calculation or the statutory
+// recalculation of one history file and prints the table as TSV.
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "korvalen/cli/case_options.h"
+#include "korvalen/cli/result_tsv.h"
+#include "korvalen/engine/calculation.h"
+#include "korvalen/engine/errors.h"
+#include "korvalen/engine/history_csv.h"
+#include "korvalen/engine/text_forms.h"
+
+namespace {
+
+using namespace korvalen;
+
+constexpr int kBadInput = 2;
+constexpr std::string_view kProgram = "korvalen-calc";
+
+struct Invocation {
+    cli::CaseOptions options;
+    std::string file;
+};
+
+Invocation ParseArguments(int argc, char** argv) {
+    Invocation invocation;
+    std::optional<std::string> file;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (cli::ApplyCaseOption(argument, invocation.options)) continue;
+        if (argument.size() > 1 && argument.front() == '-') {
+            throw cli::UsageError("不明なオプションです: " + std::string(argument) + "（使えるオプション: " +
+                                  std::string(cli::CaseOptionNames()) + "）");
+        }
+        if (file) throw cli::UsageError("履歴ファイルは一つだけ指定してください（" + *file + "、" + std::string(argument) + "）。");
+        file = std::string(argument);
+    }
+    if (!file) throw cli::UsageError("履歴ファイル（HISTORY.csv）を指定してください。");
+    invocation.file = *file;
+    return invocation;
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    try {
+        // A folder opens like a file here and fails only on the first read.
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) return std::nullopt;
+        return bytes;
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;
+    }
+}
+
+int Fail(const std::string& message) {
+    std::cerr << kProgram << ": " << message << '\n';
+    return kBadInput;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Invocation invocation;
+    try {
+        invocation = ParseArguments(argc, argv);
+    } catch (const cli::UsageError& e) {
+        return Fail(e.what());
+    }
+
+    const std::string& file = invocation.file;
+    const auto bytes = ReadFile(file);
+    if (!bytes) return Fail(file + ": ファイルを読めません。");
+
+    const CaseRecord& settings = invocation.options.caseRecord;
+    std::vector<CalculationWarning> warnings;
+    std::string tsv;
+    try {
+        HistoryList entries = ReadHistoryCsv(*bytes, settings.RIRITSU, settings.CHECKBOX == 1, settings.START_DAY);
+        // Warnings are printed after the run, each with the row it concerns.
+        CalculationOptions options{invocation.options.westernCalendar,
+                                   [&](const CalculationWarning& w) { warnings.push_back(w); }};
+        const ResultTable table = RunCalculation(invocation.options.table, entries, settings, options);
+        tsv = cli::ResultTsv(table);
+        for (const auto& w : warnings) {
+            const int row = static_cast<int>(w.entryIndex) + 1;
+            std::cerr << kProgram << ": 警告: " << file << " の表の " << row << " 行目（"
+                      << table.cell(row, kColDate) << "）: " << w.message << '\n';
+        }
+    } catch (const HistoryCsvError& e) {
+        return Fail(file + " の " + std::to_string(e.line()) + " 行目: " + e.what());
+    } catch (const EngineError& e) {
+        return Fail(file + ": " + e.what());
+    }
+    std::cout << tsv;
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
