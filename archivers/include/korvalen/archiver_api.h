@@ -81,6 +81,7 @@ enum {
     ARC_ERR_UNSUPPORTED = 0x800B,  /* compression method or feature not supported */
     ARC_ERR_HANDLE = 0x800C,       /* invalid archive handle */
     ARC_ERR_BUFFER = 0x800D,       /* a caller's buffer is too small */
+    ARC_ERR_NAME = 0x800E,         /* a file name the archive format cannot store unchanged */
     ARC_ERR_CANCELLED = 0x8020     /* aborted by the user (also what the bridge returns on an aborted scan) */
 };
 
