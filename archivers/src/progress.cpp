@@ -63,7 +63,10 @@ void Progress::copying() { report(ARC_PROGRESS_COPY); }
 void Progress::finished() {
     member_.clear();
     total_ = done_ = 0;
-    report(ARC_PROGRESS_END);
+    // The work is over: a request to stop now changes nothing.
+    if (callback_ == nullptr) return;
+    const ArcProgressInfo info{0, 0, member_.c_str(), archivePath_.c_str()};
+    callback_(window_, ARC_PROGRESS_END, &info);
 }
 
 }  // namespace korvalen::archivers
