@@ -78,8 +78,14 @@ ArchiveReader::ArchiveReader(const std::string& path, ArchiveFormat format)
     archive_read_support_filter_none(impl_->a);
     // Names without the UTF-8 flag are Shift-JIS, whatever the locale.
     archive_read_set_options(impl_->a, "hdrcharset=CP932");
-    if (archive_read_open_filename(impl_->a, path.c_str(), kReadBlock) != ARCHIVE_OK)
-        throw ArcError(ARC_ERR_FILE_OPEN, "書庫を開けません " + path + ": " + archive_error_string(impl_->a));
+    if (archive_read_open_filename(impl_->a, path.c_str(), kReadBlock) != ARCHIVE_OK) {
+        // The file itself opened above, so a refusal here is about its content.
+        const int err = archive_errno(impl_->a);
+        const char* detail = archive_error_string(impl_->a);
+        if (err == EIO || err == EACCES || err == ENOMEM)
+            throw ArcError(readErrorCode(err), "書庫を開けません " + path + (detail ? std::string(": ") + detail : ""));
+        throw ArcError(ARC_ERR_NOT_ARCHIVE, "書庫ではありません: " + path + (detail ? std::string(": ") + detail : ""));
+    }
     if (format == ArchiveFormat::Cab) impl_->cabFacts = peekCabFiles(impl_->fd);
 }
 
