@@ -58,7 +58,7 @@ ToolResult runTool(const std::string& commandLine) {
 
 bool toolAvailable(const std::string& program) { return runTool("command -v " + program + " >/dev/null").exitCode == 0; }
 
-std::string quoted(const std::string& s) {
+std::string shellQuote(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";

@@ -42,7 +42,7 @@ struct ToolResult {
 // Runs a shell command line, output and errors together.
 ToolResult runTool(const std::string& commandLine);
 bool toolAvailable(const std::string& program);
-std::string quoted(const std::string& s);
+std::string shellQuote(const std::string& s);
 
 // One of our libraries, bound by entry name as the bridge binds it.
 class Library {
