@@ -25,8 +25,8 @@ namespace {
 class Utf8LocaleScope {
 public:
     Utf8LocaleScope() {
-        static locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", static_cast<locale_t>(0));
-        if (utf8 != static_cast<locale_t>(0)) previous_ = uselocale(utf8);
+        static const Holder utf8;
+        if (utf8.locale != static_cast<locale_t>(0)) previous_ = uselocale(utf8.locale);
     }
     ~Utf8LocaleScope() {
         if (previous_ != static_cast<locale_t>(0)) uselocale(previous_);
@@ -35,6 +35,13 @@ public:
     Utf8LocaleScope& operator=(const Utf8LocaleScope&) = delete;
 
 private:
+    // Freed when the library is unloaded.
+    struct Holder {
+        locale_t locale = newlocale(LC_ALL_MASK, "C.UTF-8", static_cast<locale_t>(0));
+        ~Holder() {
+            if (locale != static_cast<locale_t>(0)) freelocale(locale);
+        }
+    };
     locale_t previous_ = static_cast<locale_t>(0);
 };
 

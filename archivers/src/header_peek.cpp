@@ -1,5 +1,6 @@
 #include "header_peek.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -71,6 +72,11 @@ std::vector<HeaderFacts> peekCabFiles(int fd) {
         folderReserve = h[2];
     }
     if (flags & 3) return files;  // spanning sets: leave the facts unknown
+    // Counts beyond what the file can hold are damage: allocate nothing for them.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return files;
+    const auto fileSize = static_cast<uint64_t>(st.st_size);
+    if (uint64_t{folderCount} * 8 > fileSize || uint64_t{fileCount} * 17 > fileSize) return files;
     struct Folder {
         uint32_t start = 0;
         uint16_t type = 0;
