@@ -111,11 +111,11 @@ void OutputFile::truncate(uint64_t at) {
     written_ = at;
 }
 
-void OutputFile::close() {
+void OutputFile::close(bool sync) {
     if (fd_ < 0) return;
     flush();
     // A backup that vanishes with the next power cut is no backup.
-    if (::fsync(fd_) != 0 && errno != EINVAL) fail(errno);
+    if (sync && ::fsync(fd_) != 0 && errno != EINVAL) fail(errno);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) fail(errno);

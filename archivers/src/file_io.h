@@ -27,8 +27,8 @@ public:
     void patch(uint64_t at, const void* data, size_t size);
     // Drops everything from the given offset on.
     void truncate(uint64_t at);
-    // Flushes, forces the data to the disk and closes.
-    void close();
+    // Flushes and closes; with sync, waits until the data is on the disk.
+    void close(bool sync = true);
     const std::string& path() const { return path_; }
 
 private:

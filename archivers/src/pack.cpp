@@ -178,7 +178,7 @@ std::vector<PackItem> mergeWithExisting(ArchiveFormat format, const std::string&
             out.write(chunk.data(), n);
             keep.size += n;
         }
-        out.close();
+        out.close(false);  // a work copy, gone when the update ends
         merged.push_back(keep);
     }
     for (size_t i = 0; i < fresh.size(); ++i)

@@ -133,11 +133,11 @@ void history(const fs::path& dir, int cases, Rng& rng) {
 
 }  // namespace
 
-std::vector<std::string> makeSampleDatabase(const fs::path& folder) {
+std::vector<std::string> makeSampleDatabase(const fs::path& folder, int scale) {
     fs::create_directories(folder);
     Rng rng;
-    cases(folder, "SinseiT13", 3000, rng);
-    history(folder, 1500, rng);
+    cases(folder, "SinseiT13", 3000 * scale, rng);
+    history(folder, 1500 * scale, rng);
     cases(folder, "CSConM", 20, rng);
     cases(folder, "Opcfg", 1, rng);
     {

@@ -9,7 +9,8 @@
 
 namespace korvalen::archivers::test {
 
-// Writes the files into folder and returns their full paths, sorted.
-std::vector<std::string> makeSampleDatabase(const std::filesystem::path& folder);
+// Writes the files into folder and returns their full paths, sorted. A
+// larger scale multiplies the rows (scale 1 is about 4.5 MB).
+std::vector<std::string> makeSampleDatabase(const std::filesystem::path& folder, int scale = 1);
 
 }  // namespace korvalen::archivers::test
