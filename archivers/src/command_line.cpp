@@ -98,48 +98,43 @@ std::vector<std::string> tokenize(std::string_view text) {
     return tokens;
 }
 
-CommandLine parseLhaCommand(std::string_view text) {
-    const auto tokens = tokenize(text);
-    if (tokens.empty()) bad("コマンドがありません");
-    CommandLine cl;
-    std::string letter = tokens[0];
-    for (char& c : letter) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (letter != "u" && letter != "x" && letter != "l" && letter != "t") bad("未対応のコマンドです: " + tokens[0]);
-    cl.command = letter;
-    size_t i = 1;
-    for (; i < tokens.size() && tokens[i].size() > 1 && tokens[i][0] == '-'; ++i) {
-        if (tokens[i] == "-+") continue;  // no stored defaults to ignore here
-        parseNumberSwitch(tokens[i], kLhaSwitches, cl);
-    }
-    takeOperands(tokens, i, cl);
-    return cl;
-}
+namespace {
 
-CommandLine parseCabCommand(std::string_view text) {
-    const auto tokens = tokenize(text);
-    if (tokens.empty()) bad("コマンドがありません");
-    CommandLine cl;
-    std::string cmd = tokens[0];
-    for (char& c : cmd) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (cmd != "-a" && cmd != "-x" && cmd != "-l" && cmd != "-t") bad("未対応のコマンドです: " + tokens[0]);
-    cl.command = cmd.substr(1);
-    size_t i = 1;
-    for (; i < tokens.size() && tokens[i].size() > 1 && tokens[i][0] == '-'; ++i) parseNumberSwitch(tokens[i], kCabSwitches, cl);
-    takeOperands(tokens, i, cl);
-    return cl;
-}
+// What tells the two libraries' texts apart.
+struct Dialect {
+    std::set<std::string> commands;      // as written, lower case
+    const std::set<std::string>& switches;
+    bool plusToken;                      // LHA's "-+" (ignore stored defaults: there are none here)
+};
+const Dialect kLha{{"u", "x", "l", "t"}, kLhaSwitches, true};
+const Dialect kCab{{"-a", "-x", "-l", "-t"}, kCabSwitches, false};
 
-CommandLine parseMemoryCommand(std::string_view text, bool lha) {
+CommandLine parseWith(std::string_view text, const Dialect& d, bool withCommand) {
     const auto tokens = tokenize(text);
     CommandLine cl;
-    cl.command = "mem";
     size_t i = 0;
+    if (withCommand) {
+        if (tokens.empty()) bad("コマンドがありません");
+        std::string cmd = tokens[0];
+        for (char& c : cmd) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!d.commands.count(cmd)) bad("未対応のコマンドです: " + tokens[0]);
+        cl.command = cmd[0] == '-' ? cmd.substr(1) : cmd;
+        i = 1;
+    } else {
+        cl.command = "mem";
+    }
     for (; i < tokens.size() && tokens[i].size() > 1 && tokens[i][0] == '-'; ++i) {
-        if (tokens[i] == "-+") continue;
-        parseNumberSwitch(tokens[i], lha ? kLhaSwitches : kCabSwitches, cl);
+        if (d.plusToken && tokens[i] == "-+") continue;
+        parseNumberSwitch(tokens[i], d.switches, cl);
     }
     takeOperands(tokens, i, cl);
     return cl;
 }
+
+}  // namespace
+
+CommandLine parseLhaCommand(std::string_view text) { return parseWith(text, kLha, true); }
+CommandLine parseCabCommand(std::string_view text) { return parseWith(text, kCab, true); }
+CommandLine parseMemoryCommand(std::string_view text, bool lha) { return parseWith(text, lha ? kLha : kCab, false); }
 
 }  // namespace korvalen::archivers

@@ -12,6 +12,7 @@
 #include "arc_error.h"
 #include "dos_time.h"
 #include "operations.h"
+#include "output_text.h"
 #include "progress.h"
 #include "safe_path.h"
 
@@ -45,20 +46,6 @@ std::shared_ptr<OpenArchive> lookup(ArcHandle h) {
     return it == handles().end() ? nullptr : it->second;
 }
 
-bool matchesWildcard(const std::string& wildcard, const std::string& name) {
-    if (wildcard.empty() || wildcard == "*" || wildcard == "*.*") return true;
-    const std::string leaf = name.substr(name.rfind('/') == std::string::npos ? 0 : name.rfind('/') + 1);
-    return wildcardMatch(wildcard, name) || (wildcard.find('/') == std::string::npos && wildcardMatch(wildcard, leaf));
-}
-
-void copyText(char* dst, size_t size, const std::string& src) {
-    size_t n = std::min(src.size(), size - 1);
-    if (n < src.size())
-        while (n > 0 && (static_cast<unsigned char>(src[n]) & 0xC0) == 0x80) --n;
-    std::memcpy(dst, src.data(), n);
-    std::memset(dst + n, 0, size - n);
-}
-
 void fillRecord(const MemberInfo& m, ArcEntryRecord* e) {
     std::memset(e, 0, sizeof *e);
     const uint64_t original = static_cast<uint64_t>(m.size);
@@ -70,21 +57,21 @@ void fillRecord(const MemberInfo& m, ArcEntryRecord* e) {
     const DosDateTime dt = unixToDos(m.mtime);
     e->dosDate = dt.date;
     e->dosTime = dt.time;
-    copyText(e->fileName, sizeof e->fileName, m.kind == MemberInfo::Kind::Folder ? m.name + "/" : m.name);
+    copyUtf8(e->fileName, sizeof e->fileName, m.kind == MemberInfo::Kind::Folder ? m.name + "/" : m.name);
     // Read-only, hidden, system, archive; folders show "d" first.
     std::string attr = m.kind == MemberInfo::Kind::Folder ? "d" : "-";
     attr += m.readOnly ? "r" : "-";
     attr += "--";
     attr += m.kind == MemberInfo::Kind::File ? "a" : "-";
-    copyText(e->attribute, sizeof e->attribute, attr);
-    copyText(e->method, sizeof e->method, m.method);
+    copyUtf8(e->attribute, sizeof e->attribute, attr);
+    copyUtf8(e->method, sizeof e->method, m.method);
 }
 
 // Advances to the next member matching the archive's wildcard.
 int advance(OpenArchive& a, ArcEntryRecord* entry) {
     MemberInfo m;
     while (a.reader->next(m)) {
-        if (!matchesWildcard(a.wildcard, m.name)) continue;
+        if (!nameSelected({a.wildcard}, m.name)) continue;
         a.current = m;
         if (entry != nullptr) fillRecord(m, entry);
         return 0;

@@ -25,16 +25,6 @@ struct Staged {
     bool readOnly = false;
 };
 
-bool selected(const std::vector<std::string>& patterns, const std::string& name) {
-    if (patterns.empty()) return true;
-    const std::string leaf = name.substr(name.rfind('/') == std::string::npos ? 0 : name.rfind('/') + 1);
-    for (const auto& p : patterns) {
-        const bool bare = p.find('/') == std::string::npos;
-        if (wildcardMatch(p, name) || (bare && wildcardMatch(p, leaf))) return true;
-    }
-    return false;
-}
-
 // Walks (and makes) the folders of a target below the destination. A
 // folder that is a symbolic link, or a file in the way, is refused: writing
 // through it could reach outside the destination.
@@ -78,7 +68,7 @@ void extractArchive(ArchiveFormat format, const CommandLine& cl, Progress& progr
     size_t matched = 0;
     while (reader.next(m)) {
         std::vector<std::string> parts = safeComponents(m.name);
-        if (!selected(cl.names, m.name)) continue;
+        if (!nameSelected(cl.names, m.name)) continue;
         ++matched;
         if (m.kind == MemberInfo::Kind::Other)
             throw ArcError(ARC_ERR_UNSAFE_PATH, "リンクなど通常のファイル以外のメンバーは展開しません: " + m.name);

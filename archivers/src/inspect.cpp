@@ -16,13 +16,6 @@ namespace {
 
 constexpr size_t kChunk = 1 << 16;
 
-bool selected(const std::vector<std::string>& patterns, const std::string& name) {
-    if (patterns.empty()) return true;
-    for (const auto& p : patterns)
-        if (wildcardMatch(p, name)) return true;
-    return false;
-}
-
 }  // namespace
 
 void listArchive(ArchiveFormat format, const CommandLine& cl, Progress& progress, OutputText& log) {
@@ -32,7 +25,7 @@ void listArchive(ArchiveFormat format, const CommandLine& cl, Progress& progress
     uint64_t files = 0, original = 0, packed = 0;
     log.line("    サイズ    圧縮後  方式    日時              名前");
     while (reader.next(m)) {
-        if (!selected(cl.names, m.name)) continue;
+        if (!nameSelected(cl.names, m.name)) continue;
         time_t t = static_cast<time_t>(m.mtime);
         std::tm tm{};
         localtime_r(&t, &tm);
@@ -55,7 +48,7 @@ void testArchive(ArchiveFormat format, const CommandLine& cl, Progress& progress
     MemberInfo m;
     std::vector<uint8_t> chunk(kChunk);
     while (reader.next(m)) {
-        if (!selected(cl.names, m.name)) continue;
+        if (!nameSelected(cl.names, m.name)) continue;
         progress.begin(m.name, static_cast<uint64_t>(m.size));
         uint64_t total = 0;
         for (size_t n; (n = reader.read(chunk.data(), chunk.size())) > 0;) {
@@ -72,7 +65,7 @@ void extractToMemory(ArchiveFormat format, const CommandLine& cl, uint8_t* buffe
     ArchiveReader reader(cl.archive, format);
     MemberInfo m;
     while (reader.next(m)) {
-        if (m.kind != MemberInfo::Kind::File || !selected(cl.names, m.name)) continue;
+        if (m.kind != MemberInfo::Kind::File || !nameSelected(cl.names, m.name)) continue;
         result = MemoryResult{};
         result.mtime = m.mtime;
         result.attributes = static_cast<uint16_t>(0x20 | (m.readOnly ? 0x01 : 0));

@@ -6,6 +6,10 @@
 
 namespace korvalen::archivers {
 
+// Copies text into a fixed field, cut at a UTF-8 character boundary, always
+// null-terminated (the rest of the field zeroed); nothing when size is 0.
+void copyUtf8(char* dst, size_t size, const std::string& text);
+
 class OutputText {
 public:
     void line(const std::string& text) { text_ += text + "\n"; }

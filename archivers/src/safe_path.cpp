@@ -39,6 +39,17 @@ std::vector<std::string> safeComponents(const std::string& storedName) {
 
 bool hasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
+bool nameSelected(const std::vector<std::string>& patterns, const std::string& name) {
+    if (patterns.empty()) return true;
+    const size_t slash = name.rfind('/');
+    const std::string leaf = slash == std::string::npos ? name : name.substr(slash + 1);
+    for (const auto& p : patterns) {
+        if (p.empty() || p == "*" || p == "*.*") return true;
+        if (wildcardMatch(p, name) || (p.find('/') == std::string::npos && wildcardMatch(p, leaf))) return true;
+    }
+    return false;
+}
+
 bool wildcardMatch(const std::string& pattern, const std::string& text) {
     // Iterative match with one backtrack point per "*": linear in practice,
     // and no recursion a hostile pattern could deepen.

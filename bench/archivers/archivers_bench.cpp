@@ -63,51 +63,30 @@ void runOrFail(benchmark::State& state, const std::string& cmd) {
 
 // ---- writers ----
 
-void OursLhaPack(benchmark::State& state) {
+// One of our libraries packing the sample with the backup's command text.
+void OursPack(benchmark::State& state, bool lhaFormat) {
     auto& f = sample(static_cast<int>(state.range(0)));
-    const std::string out = f.dir / "bench.lzh";
+    const std::string out = f.dir / (lhaFormat ? "bench.lzh" : "bench.cab");
     for (auto _ : state) {
         fs::remove(out);
-        if (lha().run(lhaPackCommand(out, f.files)).code != 0) state.SkipWithError("pack failed");
+        const auto r = lhaFormat ? lha().run(lhaPackCommand(out, f.files)) : cab().run(cabPackCommand(out, f.files));
+        if (r.code != 0) state.SkipWithError("pack failed");
     }
     reportSize(state, f, out);
 }
 
-void JlhaPack(benchmark::State& state) {
+// A peer writer run in the sample folder: "{OUT}" is the archive, the
+// sample's file names follow the command.
+void PeerPack(benchmark::State& state, const char* tool, const char* command, const char* archiveName) {
     auto& f = sample(static_cast<int>(state.range(0)));
-    if (!needTool(state, "jlha")) return;
-    const std::string out = f.dir / "jlha.lzh";
+    if (!needTool(state, tool)) return;
+    const std::string out = f.dir / archiveName;
+    std::string cmd = command;
+    cmd.replace(cmd.find("{OUT}"), 5, shellQuote(out));
+    cmd.replace(cmd.find("{NAMES}"), 7, f.names);
     for (auto _ : state) {
         fs::remove(out);
-        runOrFail(state, "cd " + shellQuote(f.db()) + " && jlha cyq " + shellQuote(out) + f.names);
-    }
-    reportSize(state, f, out);
-}
-
-void TarGzip6(benchmark::State& state) {
-    auto& f = sample(static_cast<int>(state.range(0)));
-    const std::string out = f.dir / "tar.gz";
-    for (auto _ : state) runOrFail(state, "cd " + shellQuote(f.db()) + " && tar cf -" + f.names + " | gzip -6 > " + shellQuote(out));
-    reportSize(state, f, out);
-}
-
-void OursCabPack(benchmark::State& state) {
-    auto& f = sample(static_cast<int>(state.range(0)));
-    const std::string out = f.dir / "bench.cab";
-    for (auto _ : state) {
-        fs::remove(out);
-        if (cab().run(cabPackCommand(out, f.files)).code != 0) state.SkipWithError("pack failed");
-    }
-    reportSize(state, f, out);
-}
-
-void GcabPack(benchmark::State& state) {
-    auto& f = sample(static_cast<int>(state.range(0)));
-    if (!needTool(state, "gcab")) return;
-    const std::string out = f.dir / "gcab.cab";
-    for (auto _ : state) {
-        fs::remove(out);
-        runOrFail(state, "cd " + shellQuote(f.db()) + " && gcab -c -z " + shellQuote(out) + f.names);
+        runOrFail(state, "cd " + shellQuote(f.db()) + " && " + cmd);
     }
     reportSize(state, f, out);
 }
@@ -128,53 +107,41 @@ void extractWith(benchmark::State& state, const std::function<void(const std::st
     if (folderContents(dest).size() != f.files.size()) state.SkipWithError("not every file was extracted");
 }
 
-void OursLhaExtract(benchmark::State& state) {
+void OursExtract(benchmark::State& state, bool lhaFormat) {
     auto& f = sample(static_cast<int>(state.range(0)));
     extractWith(state, [&](const std::string& d) {
-        if (lha().run(lhaUnpackCommand(f.lzh, d)).code != 0) state.SkipWithError("extract failed");
+        const auto r = lhaFormat ? lha().run(lhaUnpackCommand(f.lzh, d)) : cab().run("-x -i \"" + f.cab + "\" \"" + d + "\"");
+        if (r.code != 0) state.SkipWithError("extract failed");
     });
 }
-void LhasaExtract(benchmark::State& state) {
+
+// A peer extractor: "{DIR}" is the destination, "{ARC}" our archive.
+void PeerExtract(benchmark::State& state, const char* tool, const char* command, bool lhaFormat) {
     auto& f = sample(static_cast<int>(state.range(0)));
-    if (!needTool(state, "lhasa")) return;
-    extractWith(state, [&](const std::string& d) { runOrFail(state, "lhasa -xqw=" + shellQuote(d) + " " + shellQuote(f.lzh)); });
-}
-void SevenZipLhaExtract(benchmark::State& state) {
-    auto& f = sample(static_cast<int>(state.range(0)));
-    if (!needTool(state, "7zz")) return;
-    extractWith(state, [&](const std::string& d) { runOrFail(state, "7zz x -y -o" + shellQuote(d) + " " + shellQuote(f.lzh) + " >/dev/null"); });
-}
-void OursCabExtract(benchmark::State& state) {
-    auto& f = sample(static_cast<int>(state.range(0)));
+    if (!needTool(state, tool)) return;
     extractWith(state, [&](const std::string& d) {
-        if (cab().run("-x -i \"" + f.cab + "\" \"" + d + "\"").code != 0) state.SkipWithError("extract failed");
+        std::string cmd = command;
+        cmd.replace(cmd.find("{DIR}"), 5, shellQuote(d));
+        cmd.replace(cmd.find("{ARC}"), 5, shellQuote(lhaFormat ? f.lzh : f.cab));
+        runOrFail(state, cmd);
     });
-}
-void CabextractExtract(benchmark::State& state) {
-    auto& f = sample(static_cast<int>(state.range(0)));
-    if (!needTool(state, "cabextract")) return;
-    extractWith(state, [&](const std::string& d) { runOrFail(state, "cabextract -q -d " + shellQuote(d) + " " + shellQuote(f.cab)); });
-}
-void SevenZipCabExtract(benchmark::State& state) {
-    auto& f = sample(static_cast<int>(state.range(0)));
-    if (!needTool(state, "7zz")) return;
-    extractWith(state, [&](const std::string& d) { runOrFail(state, "7zz x -y -o" + shellQuote(d) + " " + shellQuote(f.cab) + " >/dev/null"); });
 }
 
 // Scale 1 is the few-MB folder of the tests; scale 4 is near the 19.5 MB
 // reference set. Java's jlha starts slowly: a few iterations are enough.
-#define KRV_BENCH(fn, iters) BENCHMARK(fn)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(iters)
-KRV_BENCH(OursLhaPack, 5);
-KRV_BENCH(JlhaPack, 3);
-KRV_BENCH(TarGzip6, 5);
-KRV_BENCH(OursCabPack, 5);
-KRV_BENCH(GcabPack, 5);
-KRV_BENCH(OursLhaExtract, 5);
-KRV_BENCH(LhasaExtract, 5);
-KRV_BENCH(SevenZipLhaExtract, 5);
-KRV_BENCH(OursCabExtract, 5);
-KRV_BENCH(CabextractExtract, 5);
-KRV_BENCH(SevenZipCabExtract, 5);
+#define KRV_BENCH_CAPTURE(fn, name, iters, ...) \
+    BENCHMARK_CAPTURE(fn, name, __VA_ARGS__)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(iters)
+KRV_BENCH_CAPTURE(OursPack, OursLha, 5, true);
+KRV_BENCH_CAPTURE(PeerPack, JlhaLh5, 3, "jlha", "jlha cyq {OUT}{NAMES}", "jlha.lzh");
+KRV_BENCH_CAPTURE(PeerPack, TarGzip6, 5, "gzip", "tar cf -{NAMES} | gzip -6 > {OUT}", "tar.gz");
+KRV_BENCH_CAPTURE(OursPack, OursCab, 5, false);
+KRV_BENCH_CAPTURE(PeerPack, GcabMszip, 5, "gcab", "gcab -c -z {OUT}{NAMES}", "gcab.cab");
+KRV_BENCH_CAPTURE(OursExtract, OursLha, 5, true);
+KRV_BENCH_CAPTURE(PeerExtract, Lhasa, 5, "lhasa", "lhasa -xqw={DIR} {ARC}", true);
+KRV_BENCH_CAPTURE(PeerExtract, SevenZipLha, 5, "7zz", "7zz x -y -o{DIR} {ARC} >/dev/null", true);
+KRV_BENCH_CAPTURE(OursExtract, OursCab, 5, false);
+KRV_BENCH_CAPTURE(PeerExtract, Cabextract, 5, "cabextract", "cabextract -q -d {DIR} {ARC}", false);
+KRV_BENCH_CAPTURE(PeerExtract, SevenZipCab, 5, "7zz", "7zz x -y -o{DIR} {ARC} >/dev/null", false);
 
 }  // namespace
 }  // namespace korvalen::archivers::test

@@ -146,15 +146,21 @@ TEST(OutputText, StaysInsideTheBufferAndEndsOnACharacter) {
     EXPECT_STREQ(buf, "展");
 }
 
-// Writes the members with our LHA writer and reads them back through libarchive.
-std::vector<std::pair<MemberInfo, std::string>> lhaRoundTrip(const std::vector<std::pair<std::string, std::string>>& members) {
-    TempDir dir;
+// Source files for the writers: one per member, all with the same time stamp.
+std::vector<PackItem> stageMembers(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& members) {
     std::vector<PackItem> items;
     for (size_t i = 0; i < members.size(); ++i) {
         const std::string src = dir / ("src" + std::to_string(i));
         test::writeFile(src, members[i].second);
         items.push_back(PackItem{members[i].first, src, false, members[i].second.size(), 1700000000, 0x20});
     }
+    return items;
+}
+
+// Writes the members with our LHA writer and reads them back through libarchive.
+std::vector<std::pair<MemberInfo, std::string>> lhaRoundTrip(const std::vector<std::pair<std::string, std::string>>& members) {
+    TempDir dir;
+    const auto items = stageMembers(dir, members);
     Progress progress(0, "");
     {
         OutputFile out(dir / "a.lzh");
@@ -238,12 +244,7 @@ TEST(CabWriter, WritesWhatLibarchiveReadsBack) {
     for (int i = 0; i < 200000; ++i) mixed += (i / 40000) % 2 ? static_cast<char>(rng()) : static_cast<char>('a' + i % 7);
     const std::vector<std::pair<std::string, std::string>> members = {
         {"a.dat", mixed}, {"空.dat", ""}, {"sub/債権者.txt", "債権者\r\n"}, {"emoji\xF0\x9F\x98\x80.txt", "utf-8 flag"}};
-    std::vector<PackItem> items;
-    for (size_t i = 0; i < members.size(); ++i) {
-        const std::string src = dir / ("src" + std::to_string(i));
-        test::writeFile(src, members[i].second);
-        items.push_back(PackItem{members[i].first, src, false, members[i].second.size(), 1700000000, 0x20});
-    }
+    const auto items = stageMembers(dir, members);
     Progress progress(0, "");
     {
         OutputFile out(dir / "a.cab");
