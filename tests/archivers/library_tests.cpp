@@ -10,6 +10,8 @@
 #include "cp932.h"
 #include "crc16.h"
 #include "dos_time.h"
+#include "cab_writer.h"
+#include "file_io.h"
 #include "lha_writer.h"
 #include "sample_database.h"
 #include "test_support.h"
@@ -184,6 +186,63 @@ TEST(Extract, RefusesNamesThatLeaveTheDestination) {
     }
     EXPECT_FALSE(exists(dir / "in/evil.txt"));
     EXPECT_FALSE(exists(dir / "evil.txt"));
+}
+
+TEST(Extract, RefusesCabinetNamesThatLeaveTheDestination) {
+    TempDir dir;
+    writeFile(dir / "src", "evil");
+    Progress progress(0, "");
+    for (const char* evil : {"..\\evil.txt", "sub\\..\\..\\evil.txt", "\\evil.txt"}) {
+        fs::remove(dir / "evil.cab");
+        {
+            OutputFile out(dir / "evil.cab");
+            CabWriter(out, progress).write({PackItem{evil, dir / "src", false, 4, 1700000000, 0x20}});
+            out.close();
+        }
+        const auto r = cab().run("-x \"" + (dir / "evil.cab") + "\" \"" + dir.folder() + "in/deep/\"");
+        EXPECT_EQ(r.code, ARC_ERR_UNSAFE_PATH) << evil << r.text;
+        EXPECT_FALSE(exists(dir / "in/evil.txt"));
+        EXPECT_FALSE(exists(dir / "evil.txt"));
+    }
+}
+
+// A Unix LHA symbolic link: a folder entry named "link|target" whose mode
+// extension says link.
+std::string craftLhaLink(const std::string& link, const std::string& target) {
+    std::string h(24, '\0');
+    h.replace(2, 5, "-lhd-");
+    h[19] = 0x20;
+    h[20] = 2;
+    h[23] = 'U';
+    auto ext = [&](char type, const std::string& body) {
+        const size_t size = 1 + body.size() + 2;
+        h += static_cast<char>(size & 0xFF);
+        h += static_cast<char>(size >> 8);
+        h += type;
+        h += body;
+    };
+    ext(0x00, std::string(2, '\0'));
+    ext(0x01, link + "|" + target);
+    ext(0x50, std::string("\xFF\xA1", 2));  // 0120777: a link
+    h += std::string(2, '\0');
+    h[0] = static_cast<char>(h.size() & 0xFF);
+    h[1] = static_cast<char>(h.size() >> 8);
+    const uint16_t crc = crc16Update(0, reinterpret_cast<const uint8_t*>(h.data()), h.size());
+    h[27] = static_cast<char>(crc & 0xFF);
+    h[28] = static_cast<char>(crc >> 8);
+    return h;
+}
+
+TEST(Extract, DoesNotCreateLinksFromTheArchive) {
+    TempDir dir;
+    std::string arc = craftLha({{"fine.txt", "fine"}});
+    arc.pop_back();  // the end mark goes after the link
+    arc += craftLhaLink("passwd", "/etc/passwd") + '\0';
+    writeFile(dir / "link.lzh", arc);
+    ASSERT_THAT(lha().run("l \"" + (dir / "link.lzh") + "\"").text, HasSubstr("passwd"));
+    const auto r = lha().run("x -jso1 -jse0 \"" + (dir / "link.lzh") + "\" \"" + dir.folder() + "out/\"");
+    EXPECT_EQ(r.code, ARC_ERR_UNSAFE_PATH) << r.text;
+    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));
 }
 
 TEST(Extract, DoesNotWriteThroughALinkInTheDestination) {
