@@ -1,6 +1,9 @@
 #include "lh5_encoder.h"
 
 #include <algorithm>
+#include <deque>
+#include <future>
+#include <thread>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +17,7 @@ constexpr uint32_t kMaxMatch = 256;
 constexpr uint32_t kMinMatch = 3;
 constexpr uint32_t kTooFar = 4096;  // a 3-byte match further back costs more than three literals
 constexpr size_t kBufSize = size_t{1} << 17;
+constexpr size_t kSegment = size_t{1} << 19;  // input encoded as one independent piece
 constexpr size_t kSlack = 16;  // word-wise compares may look a few bytes past the data
 constexpr int kHashBits = 15;
 constexpr uint32_t kPrevSize = 2 * kWindow;  // twice the window: no live chain entry is ever overwritten
@@ -24,9 +28,10 @@ constexpr int NP = 14;                               // distance bit lengths 0..
 constexpr int CBIT = 9, TBIT = 5, PBIT = 4;
 constexpr int kMaxCodeBits = 16;
 
+// Bits, most significant first, gathered in memory: a segment's output is
+// joined to the previous segment's at whatever bit the latter ended.
 class BitWriter {
 public:
-    explicit BitWriter(ByteSink& sink) : sink_(sink) { out_.reserve(kFlushAt + 16); }
     void put(int n, uint32_t v) {
         acc_ = (acc_ << n) | (v & ((1u << n) - 1));
         bits_ += n;
@@ -34,26 +39,19 @@ public:
             bits_ -= 8;
             out_.push_back(static_cast<uint8_t>(acc_ >> bits_));
         }
-        if (out_.size() >= kFlushAt) flush();
     }
-    void alignAndFlush() {
-        if (bits_ > 0) put(8 - bits_, 0);
-        flush();
+    // The bytes, the last one holding tailBits bits at its top (0: all 8).
+    std::vector<uint8_t> take(int& tailBits) {
+        tailBits = bits_;
+        if (bits_ > 0) out_.push_back(static_cast<uint8_t>(acc_ << (8 - bits_)));
+        bits_ = 0;
+        return std::move(out_);
     }
-    uint64_t total() const { return total_ + out_.size(); }
 
 private:
-    static constexpr size_t kFlushAt = 1 << 16;
-    void flush() {
-        if (!out_.empty()) sink_(out_.data(), out_.size());
-        total_ += out_.size();
-        out_.clear();
-    }
-    ByteSink& sink_;
     std::vector<uint8_t> out_;
     uint64_t acc_ = 0;
     int bits_ = 0;
-    uint64_t total_ = 0;
 };
 
 inline uint32_t hash3(const uint8_t* p) {
@@ -76,17 +74,17 @@ inline uint32_t matchLength(const uint8_t* a, const uint8_t* b, uint32_t limit) 
 
 inline int bitLength(uint32_t v) { return v == 0 ? 0 : 32 - __builtin_clz(v); }
 
-}  // namespace
-
-struct Lh5Encoder::State {
-    State(ByteSink s, Lh5Tuning t) : sink(std::move(s)), tuning(t), bits(sink) {
+// Encodes one segment of the input, knowing the window of data before it.
+// Segments are independent of each other's output, so they can be encoded
+// at the same time; their blocks simply follow one another.
+struct SegmentCoder {
+    explicit SegmentCoder(Lh5Tuning t) : tuning(t) {
         buf.assign(kBufSize + kSlack, 0);
         head.assign(size_t{1} << kHashBits, 0);
         prev.assign(kPrevSize, 0);
         symbols.reserve(static_cast<size_t>(tuning.blockSymbols));
     }
 
-    ByteSink sink;
     Lh5Tuning tuning;
     BitWriter bits;
     std::vector<uint8_t> buf;
@@ -369,10 +367,125 @@ struct Lh5Encoder::State {
         symbols.clear();
     }
 
-    void finish() {
+    // Takes the window before the segment as history: its strings go into
+    // the chains, nothing is emitted for it.
+    void prime(const uint8_t* history, size_t size) {
+        if (size > 0) std::memcpy(buf.data(), history, size);
+        end = size;
+        for (size_t i = 0; i + kMinMatch <= size; ++i) insert(i);
+        pos = size;
+    }
+
+    std::vector<uint8_t> finish(int& tailBits) {
         process(true);
         encodeBlock();
-        bits.alignAndFlush();
+        return bits.take(tailBits);
+    }
+};
+
+struct SegmentOutput {
+    std::vector<uint8_t> bytes;
+    int tailBits = 0;
+};
+
+SegmentOutput encodeSegment(Lh5Tuning tuning, std::vector<uint8_t> history, std::vector<uint8_t> data) {
+    SegmentCoder coder(tuning);
+    coder.prime(history.data(), history.size());
+    coder.write(data.data(), data.size());
+    SegmentOutput out;
+    out.bytes = coder.finish(out.tailBits);
+    return out;
+}
+
+}  // namespace
+
+struct Lh5Encoder::State {
+    State(ByteSink s, Lh5Tuning t) : sink(std::move(s)), tuning(t) {
+        const unsigned cores = std::thread::hardware_concurrency();
+        inFlight = std::clamp<size_t>(cores, 1, 4);
+        segment.reserve(kSegment);
+    }
+
+    ByteSink sink;
+    Lh5Tuning tuning;
+    size_t inFlight;
+    std::vector<uint8_t> segment;
+    std::vector<uint8_t> history;  // the window before the current segment
+    // Segments being encoded, oldest first. A future from std::async waits
+    // for its task when destroyed, so an abandoned encoder never leaves one running.
+    std::deque<std::future<SegmentOutput>> running;
+    // Bits of the output not yet making a whole byte.
+    uint32_t acc = 0;
+    int accBits = 0;
+    uint64_t total = 0;
+    std::vector<uint8_t> joined;
+
+    void write(const uint8_t* data, size_t size) {
+        while (size > 0) {
+            const size_t n = std::min(size, kSegment - segment.size());
+            segment.insert(segment.end(), data, data + n);
+            data += n;
+            size -= n;
+            if (segment.size() == kSegment) submit();
+        }
+    }
+
+    void submit() {
+        std::vector<uint8_t> next;
+        const size_t keep = std::min<size_t>(segment.size(), kWindow);
+        std::vector<uint8_t> nextHistory(segment.end() - static_cast<std::ptrdiff_t>(keep), segment.end());
+        if (inFlight > 1)
+            running.push_back(std::async(std::launch::async, encodeSegment, tuning, std::move(history), std::move(segment)));
+        else
+            running.push_back(std::async(std::launch::deferred, encodeSegment, tuning, std::move(history), std::move(segment)));
+        history = std::move(nextHistory);
+        segment = std::move(next);
+        segment.reserve(kSegment);
+        while (running.size() >= inFlight) collect();
+    }
+
+    // Appends the oldest finished segment's bits to the output.
+    void collect() {
+        SegmentOutput out = running.front().get();
+        running.pop_front();
+        const size_t whole = out.tailBits ? out.bytes.size() - 1 : out.bytes.size();
+        if (accBits == 0) {
+            emit(out.bytes.data(), whole);
+        } else {
+            joined.resize(whole);
+            for (size_t i = 0; i < whole; ++i) {
+                acc = (acc << 8) | out.bytes[i];
+                joined[i] = static_cast<uint8_t>(acc >> accBits);
+            }
+            acc &= (1u << accBits) - 1;
+            emit(joined.data(), whole);
+        }
+        if (out.tailBits) {
+            acc = (acc << out.tailBits) | (out.bytes.back() >> (8 - out.tailBits));
+            accBits += out.tailBits;
+            if (accBits >= 8) {
+                accBits -= 8;
+                const uint8_t b = static_cast<uint8_t>(acc >> accBits);
+                emit(&b, 1);
+                acc &= (1u << accBits) - 1;
+            }
+        }
+    }
+
+    void emit(const uint8_t* p, size_t n) {
+        if (n == 0) return;
+        sink(p, n);
+        total += n;
+    }
+
+    void finish() {
+        if (!segment.empty()) submit();
+        while (!running.empty()) collect();
+        if (accBits > 0) {
+            const uint8_t b = static_cast<uint8_t>(acc << (8 - accBits));
+            accBits = 0;
+            emit(&b, 1);
+        }
     }
 };
 
@@ -380,6 +493,6 @@ Lh5Encoder::Lh5Encoder(ByteSink sink, Lh5Tuning tuning) : s_(std::make_unique<St
 Lh5Encoder::~Lh5Encoder() = default;
 void Lh5Encoder::write(const uint8_t* data, size_t size) { s_->write(data, size); }
 void Lh5Encoder::finish() { s_->finish(); }
-uint64_t Lh5Encoder::outputSize() const { return s_->bits.total(); }
+uint64_t Lh5Encoder::outputSize() const { return s_->total; }
 
 }  // namespace korvalen::archivers

@@ -1,5 +1,11 @@
 // The -lh5- compressor: LZ77 over an 8 KiB window (matches of 3 to 256
 // bytes) with per-block Huffman tables, as LHA decoders expect it.
+//
+// The input is cut into segments of 512 KiB that are encoded on as many
+// threads as the machine has cores (up to four): a segment needs only the
+// 8 KiB of input before it, and its blocks join the previous segment's at
+// whatever bit those ended. The output does not depend on the thread count.
+// The sink is called on the caller's thread only.
 #pragma once
 
 #include <cstddef>

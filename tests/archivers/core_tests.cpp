@@ -194,9 +194,14 @@ TEST(LhaWriter, EncodesEveryKindOfInputThatDecodesBack) {
     std::string skewed;  // few symbols: tables with one or two codes
     for (int i = 0; i < 70000; ++i) skewed += (i % 97 == 0) ? 'b' : 'a';
 
+    // Long enough for several independently encoded segments, with matches
+    // that reach back across their borders.
+    const std::string big = text + random + text + longRuns + text;
+
     const std::vector<std::pair<std::string, std::string>> members = {
-        {"empty.dat", ""}, {"one.dat", "x"}, {"three.dat", "abc"}, {"random.bin", random}, {"text.txt", text},
-        {"far.bin", farRepeat}, {"runs.bin", longRuns}, {"skewed.txt", skewed}, {"sub/深い/名前.dat", text.substr(0, 5000)}};
+        {"empty.dat", ""},     {"one.dat", "x"},       {"three.dat", "abc"},     {"random.bin", random},
+        {"text.txt", text},    {"far.bin", farRepeat}, {"runs.bin", longRuns},   {"skewed.txt", skewed},
+        {"sub/深い/名前.dat", text.substr(0, 5000)},   {"big.dat", big}};
     const auto got = lhaRoundTrip(members);
     ASSERT_EQ(got.size(), members.size());
     for (size_t i = 0; i < members.size(); ++i) {
@@ -209,6 +214,7 @@ TEST(LhaWriter, EncodesEveryKindOfInputThatDecodesBack) {
     EXPECT_EQ(got[4].first.method, "-lh5-");
     EXPECT_LT(got[4].first.packedSize, members[4].second.size() / 5);
     EXPECT_EQ(got[6].first.method, "-lh5-");
+    EXPECT_EQ(got[9].first.method, "-lh5-");
 }
 
 TEST(LhaWriter, NeverWritesAHeaderThatLooksLikeTheEndMark) {
