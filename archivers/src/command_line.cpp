@@ -3,7 +3,6 @@
 #include <cctype>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "arc_error.h"
 #include "file_io.h"
@@ -32,10 +31,12 @@ const std::set<std::string> kCabSwitches = {"i", "o", "j", "q"};
 void readResponseFile(const std::string& path, std::vector<std::string>& names) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ArcError(ARC_ERR_FILE_OPEN, "レスポンスファイルを開けません: " + path);
-    std::string text(static_cast<size_t>(kMaxResponseFile) + 1, '\0');
-    in.read(text.data(), kMaxResponseFile + 1);
-    if (in.gcount() > kMaxResponseFile) bad("レスポンスファイルが大きすぎます: " + path);
-    text.resize(static_cast<size_t>(in.gcount()));
+    std::string text;
+    char buf[1 << 16];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+        text.append(buf, static_cast<size_t>(in.gcount()));
+        if (text.size() > static_cast<size_t>(kMaxResponseFile)) bad("レスポンスファイルが大きすぎます: " + path);
+    }
     for (auto& t : tokenize(text)) names.push_back(std::move(t));
 }
 
