@@ -22,7 +22,7 @@ using ByteSink = std::function<void(const uint8_t*, size_t)>;
 struct Lh5Tuning {
     int maxChain = 128;     // candidates examined per position
     int goodLength = 16;    // a previous match this long quarters the search
-    int niceLength = 128;   // stop searching at a match this long
+    int niceLength = 64;    // stop searching at a match this long
     int maxLazy = 128;      // no lazy search after a match this long
     int blockSymbols = 65535;  // symbols gathered before they are split into blocks
 };
