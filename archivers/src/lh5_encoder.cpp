@@ -113,7 +113,8 @@ struct SegmentCoder {
         const uint32_t limit = static_cast<uint32_t>(std::min<size_t>(end - at, kMaxMatch));
         if (best >= limit) return best;
         int chain = tuning.maxChain;
-        if (best >= static_cast<uint32_t>(tuning.goodLength)) chain >>= 2;
+        // After a good match the lazy look one byte on rarely wins: search less.
+        if (prevLen >= static_cast<uint32_t>(tuning.goodLength)) chain >>= 2;
         const uint8_t* cur = &buf[at];
         const uint32_t nice = std::min<uint32_t>(static_cast<uint32_t>(tuning.niceLength), limit);
         while (cand != 0 && chain-- > 0) {

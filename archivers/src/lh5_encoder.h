@@ -21,7 +21,7 @@ using ByteSink = std::function<void(const uint8_t*, size_t)>;
 // the size of the other LHA writers at a small share of their time.
 struct Lh5Tuning {
     int maxChain = 128;     // candidates examined per position
-    int goodLength = 16;    // a previous match this long quarters the search
+    int goodLength = 8;     // a pending match this long quarters the lazy search
     int niceLength = 64;    // stop searching at a match this long
     int maxLazy = 128;      // no lazy search after a match this long
     int blockSymbols = 65535;  // symbols gathered before they are split into blocks
