@@ -2,6 +2,8 @@
 // bound by name, driven with the command texts of backup and restore.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,6 +117,46 @@ TEST(Pack, FailuresLeaveNoArchiveAndKeepTheOldOne) {
     const std::string before = readFile(lzh);
     EXPECT_EQ(lha().run(lhaPackCommand(lzh, {dir / "missing.dat"})).code, ARC_ERR_FILE_OPEN);
     EXPECT_EQ(readFile(lzh), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+}
+
+// A file size limit stands in for a full disk: writes past it fail the way
+// they fail on a full disk, and nothing half-written may stay behind.
+class FullDisk {
+public:
+    explicit FullDisk(rlim_t bytes) {
+        previousHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        ::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit previous_{};
+    sighandler_t previousHandler_;
+};
+
+TEST(Pack, NoSpaceIsReportedAndLeavesNothingBehind) {
+    TempDir dir;
+    std::string noise(1 << 20, '\0');
+    uint32_t x = 1;
+    for (auto& c : noise) c = static_cast<char>((x = x * 1103515245 + 12345) >> 24);
+    writeFile(dir / "big.dat", noise);
+    ASSERT_EQ(lha().run(lhaPackCommand(dir / "ok.lzh", {dir / "big.dat"})).code, 0);
+    {
+        FullDisk full(256 * 1024);
+        EXPECT_EQ(lha().run(lhaPackCommand(dir / "a.lzh", {dir / "big.dat"})).code, ARC_ERR_DISK_SPACE);
+        EXPECT_EQ(cab().run(cabPackCommand(dir / "a.cab", {dir / "big.dat"})).code, ARC_ERR_DISK_SPACE);
+        EXPECT_EQ(lha().run(lhaUnpackCommand(dir / "ok.lzh", dir.folder() + "out/")).code, ARC_ERR_DISK_SPACE);
+    }
+    EXPECT_FALSE(exists(dir / "a.lzh"));
+    EXPECT_FALSE(exists(dir / "a.cab"));
+    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
 }
 
