@@ -15,18 +15,6 @@ DosDateTime unixToDos(int64_t unixSeconds) {
     return d;
 }
 
-int64_t dosToUnix(DosDateTime dos) {
-    std::tm tm{};
-    tm.tm_year = ((dos.date >> 9) & 0x7F) + 80;
-    tm.tm_mon = ((dos.date >> 5) & 0x0F) - 1;
-    tm.tm_mday = dos.date & 0x1F;
-    tm.tm_hour = (dos.time >> 11) & 0x1F;
-    tm.tm_min = (dos.time >> 5) & 0x3F;
-    tm.tm_sec = (dos.time & 0x1F) * 2;
-    tm.tm_isdst = -1;
-    return static_cast<int64_t>(mktime(&tm));
-}
-
 uint64_t unixToFileTime(int64_t unixSeconds, int64_t nanoseconds) {
     constexpr int64_t kEpochDiff = 11644473600LL;  // seconds from 1601 to 1970
     const int64_t s = unixSeconds + kEpochDiff;

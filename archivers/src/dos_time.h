@@ -12,7 +12,6 @@ struct DosDateTime {
 
 // Local time, two-second steps; dates before 1980 become 1980-01-01.
 DosDateTime unixToDos(int64_t unixSeconds);
-int64_t dosToUnix(DosDateTime dos);
 // 100 ns units since 1601-01-01 UTC.
 uint64_t unixToFileTime(int64_t unixSeconds, int64_t nanoseconds = 0);
 

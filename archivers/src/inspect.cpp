@@ -1,8 +1,8 @@
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <ctime>
-#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "arc_error.h"
