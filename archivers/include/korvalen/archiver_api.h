@@ -43,7 +43,7 @@ typedef struct ArcEntryRecord {
     uint16_t dosDate;        /* 22: DOS date of the last write, local time */
     uint16_t dosTime;        /* 24: DOS time of the last write, local time */
     char fileName[513];      /* 26: stored path, UTF-8, "/" separators, null-terminated */
-    char attribute[8];       /* 539: e.g. "-ra-" style attribute letters, null-terminated */
+    char attribute[8];       /* 539: five letters, each or "-": d(folder) r(read-only) h s a(archive), null-terminated */
     char method[8];          /* 547: e.g. "-lh5-", "MSZIP", null-terminated */
     char padding[3];         /* 555 */
 } ArcEntryRecord;
@@ -81,6 +81,7 @@ enum {
     ARC_ERR_UNSUPPORTED = 0x800B,  /* compression method or feature not supported */
     ARC_ERR_HANDLE = 0x800C,       /* invalid archive handle */
     ARC_ERR_BUFFER = 0x800D,       /* a caller's buffer is too small */
+    ARC_ERR_NAME = 0x800E,         /* a file name the archive format cannot store unchanged */
     ARC_ERR_CANCELLED = 0x8020     /* aborted by the user (also what the bridge returns on an aborted scan) */
 };
 
