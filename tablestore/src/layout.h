@@ -1,0 +1,57 @@
+// A table's layout (its fields in order and its primary key) and how it is
+// written into and read back from the table file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "korvalen/tablestore/field.h"
+
+namespace korvalen::tablestore::detail {
+
+// Names inside every table file; they do not depend on the table's name, so
+// renamed files open under their new name.
+inline constexpr const char* kRowsTable = "rows";
+inline constexpr const char* kKeyIndex = "rows_key";
+inline constexpr const char* kFieldsTable = "korvalen_fields";
+// The row number column: the order of a table without a key, and how a
+// cursor finds its row again. Field names cannot clash with it.
+inline constexpr const char* kRowColumn = "\"#row\"";
+// PRAGMA application_id of a table file ("KRVL") and its format version.
+inline constexpr int kApplicationId = 0x4B52564C;
+inline constexpr int kFormatVersion = 1;
+
+struct Layout {
+    std::vector<FieldDef> fields;
+    std::vector<int> key;  // field positions, in key order
+
+    // Position of a field; ASCII letters match in either case.
+    std::optional<int> find(std::string_view name) const;
+    std::string keyText() const;  // "CODE;SEQ"
+    bool keyed() const { return !key.empty(); }
+};
+
+bool SameNameAscii(std::string_view a, std::string_view b);
+
+// Checks a definition given for create(); DataError for a bad one.
+Layout MakeLayout(std::vector<FieldDef> fields, std::string_view keyDef);
+
+// One row of the field list as stored, checked; nothing when it is not a
+// field list this engine could have written.
+struct StoredField {
+    long long pos;
+    std::string name;
+    std::string type;
+    long long size;
+    long long required;
+    std::optional<long long> keyPos;
+};
+std::optional<Layout> LayoutFromStored(const std::vector<StoredField>& rows);
+
+std::string Quote(std::string_view name);
+// Statements that build an empty table of the layout in the given schema.
+std::vector<std::string> CreateStatements(const Layout& layout, const std::string& schema);
+
+}  // namespace korvalen::tablestore::detail
