@@ -46,9 +46,24 @@ std::string Text(sqlite3_stmt* st, int col) {
     return p ? reinterpret_cast<const char*>(p) : "";
 }
 
+using PageMap = std::map<std::uint32_t, std::string>;
+
+// The number after the last "page " in a line, 0 when there is none.
+std::uint32_t LastPageNumber(const std::string& line) {
+    std::size_t at = line.rfind("page ");
+    return at == std::string::npos ? 0 : static_cast<std::uint32_t>(std::strtoul(line.c_str() + at + 5, nullptr, 10));
+}
+
+Damage DamageOfPage(std::uint32_t page, const PageMap& owners) {
+    if (page == 1) return Damage::Header;
+    auto it = owners.find(page);
+    // A page no table or index owns is free: rebuilding the file drops it.
+    return it == owners.end() ? Damage::Rebuildable : DamageOfObject(it->second);
+}
+
 // One line of integrity_check output, judged by what it is about.
-Damage DamageOfFinding(std::string line, const std::map<std::uint32_t, std::string>& roots) {
-    // The first line of an attached database carries "*** in database tN ***".
+Damage DamageOfFinding(std::string line, const PageMap& roots, const PageMap& owners, bool ownersKnown) {
+    // The first line carries "*** in database main ***".
     if (line.rfind("*** in database", 0) == 0) {
         auto cut = line.find('\n');
         line = cut == std::string::npos ? std::string() : line.substr(cut + 1);
@@ -59,10 +74,13 @@ Damage DamageOfFinding(std::string line, const std::map<std::uint32_t, std::stri
     }
     if (line.rfind("Tree ", 0) == 0) {
         auto root = static_cast<std::uint32_t>(std::strtoul(line.c_str() + 5, nullptr, 10));
-        auto it = roots.find(root);
         if (root == 1) return Damage::Header;
+        auto it = roots.find(root);
         if (it != roots.end()) return DamageOfObject(it->second);
     }
+    // "Multiple uses for byte 3709 of page 7" and the like: by the page's
+    // owner, when the owners could be read.
+    if (std::uint32_t page = LastPageNumber(line); page != 0 && ownersKnown) return DamageOfPage(page, owners);
     return Damage::Rows;
 }
 
@@ -109,7 +127,7 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
     auto probe = PageProbe::Of(db, "main");
     if (probe) probe->setTolerant(true);
 
-    std::map<std::uint32_t, std::string> roots;
+    PageMap roots;
     {
         Query q(db, "SELECT name, rootpage FROM sqlite_schema");
         while (q.st && sqlite3_step(q.st) == SQLITE_ROW) {
@@ -117,13 +135,14 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
         }
     }
 
+    std::vector<std::string> lines;
     bool checked = false;
     {
         Query q(db, "PRAGMA integrity_check(100)");
         int rc = SQLITE_ERROR;
         while (q.st && (rc = sqlite3_step(q.st)) == SQLITE_ROW) {
             std::string line = Text(q.st, 0);
-            if (line != "ok") note(DamageOfFinding(line, roots), line);
+            if (line != "ok") lines.push_back(line);
         }
         checked = rc == SQLITE_DONE;
         if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
@@ -137,20 +156,23 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
         }
     }
 
-    if (probe && !probe->badPages().empty()) {
-        std::map<std::uint32_t, std::string> owners;
-        Query q(db, "SELECT name, pageno FROM dbstat(?1)");
-        if (q.st) sqlite3_bind_text(q.st, 1, "main", -1, SQLITE_STATIC);
-        while (q.st && sqlite3_step(q.st) == SQLITE_ROW) {
+    // The owner of every page, for the findings and the failed checksums.
+    PageMap owners;
+    bool ownersKnown = false;
+    if (!lines.empty() || (probe && !probe->badPages().empty())) {
+        Query q(db, "SELECT name, pageno FROM dbstat('main')");
+        int rc = SQLITE_ERROR;
+        while (q.st && (rc = sqlite3_step(q.st)) == SQLITE_ROW) {
             owners[static_cast<std::uint32_t>(sqlite3_column_int64(q.st, 1))] = Text(q.st, 0);
         }
+        ownersKnown = rc == SQLITE_DONE;
+    }
+    for (const std::string& line : lines) note(DamageOfFinding(line, roots, owners, ownersKnown), line);
+    if (probe) {
         for (std::uint32_t page : probe->badPages()) {
             auto it = owners.find(page);
-            Damage d = page == 1 ? Damage::Header
-                       : it != owners.end() ? DamageOfObject(it->second)
-                                            : Damage::Rebuildable;  // a free page: rebuilding drops it
-            note(d, "page " + std::to_string(page) + " checksum" +
-                        (it != owners.end() ? " (" + it->second + ")" : std::string(" (free)")));
+            note(ownersKnown || page == 1 ? DamageOfPage(page, owners) : Damage::Rows,
+                 "page " + std::to_string(page) + " checksum (" + (it != owners.end() ? it->second : "free") + ")");
         }
     }
     if (layout && checked) {

@@ -171,15 +171,17 @@ std::vector<std::string> CreateStatements(const Layout& layout, const std::strin
     std::string columns = std::string(kRowColumn) + " INTEGER PRIMARY KEY";
     for (const FieldDef& f : layout.fields) columns += ", " + Quote(f.name) + " " + SqlType(f.type);
     out.push_back("CREATE TABLE " + s + kRowsTable + "(" + columns + ")");
-    if (layout.keyed()) {
-        std::string keyColumns;
-        for (int k : layout.key) {
-            if (!keyColumns.empty()) keyColumns += ",";
-            keyColumns += Quote(layout.fields[static_cast<std::size_t>(k)].name);
-        }
-        out.push_back("CREATE UNIQUE INDEX " + s + kKeyIndex + " ON " + kRowsTable + "(" + keyColumns + ")");
-    }
+    if (layout.keyed()) out.push_back(CreateIndexStatement(layout, schema));
     return out;
+}
+
+std::string CreateIndexStatement(const Layout& layout, const std::string& schema) {
+    std::string keyColumns;
+    for (int k : layout.key) {
+        if (!keyColumns.empty()) keyColumns += ",";
+        keyColumns += Quote(layout.fields[static_cast<std::size_t>(k)].name);
+    }
+    return "CREATE UNIQUE INDEX " + Quote(schema) + "." + kKeyIndex + " ON " + kRowsTable + "(" + keyColumns + ")";
 }
 
 }  // namespace detail

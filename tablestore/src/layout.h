@@ -51,7 +51,9 @@ struct StoredField {
 std::optional<Layout> LayoutFromStored(const std::vector<StoredField>& rows);
 
 std::string Quote(std::string_view name);
-// Statements that build an empty table of the layout in the given schema.
+// Statements that build an empty table of the layout in the given schema,
+// and the one that builds its key index.
 std::vector<std::string> CreateStatements(const Layout& layout, const std::string& schema);
+std::string CreateIndexStatement(const Layout& layout, const std::string& schema);
 
 }  // namespace korvalen::tablestore::detail

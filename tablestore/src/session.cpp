@@ -8,6 +8,7 @@
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
+#include "rebuild.h"
 #include "sqlite_errors.h"
 #include "table_files.h"
 
@@ -222,11 +223,7 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
                 // rebuild the index from the rows, then mark it done.
                 lockWriter(name);
                 try {
-                    if (!explicit_) {
-                        exec("VACUUM " + Quote(table->schema), name, file);
-                    } else if (table->layout.keyed()) {
-                        exec("REINDEX " + Quote(table->schema) + "." + kKeyIndex, name, file);
-                    }
+                    RebuildFromRows(dat, table->layout, name, timeout_);
                     WriteStamp(idx, stamp, name);
                 } catch (...) {
                     unlockWriter();
