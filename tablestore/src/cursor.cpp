@@ -10,9 +10,9 @@
 namespace korvalen::tablestore::detail {
 namespace {
 
-// The first read-ahead is small (a case's history fits in two), later ones
-// grow for long walks.
-constexpr std::size_t kFirstBatch = 64;
+// The first read-ahead holds a whole case's history; later ones grow for
+// long walks. A single row is read alone (find key, last).
+constexpr std::size_t kFirstBatch = 512;
 constexpr std::size_t kGrowth = 4;
 constexpr std::size_t kLargestBatch = 4096;
 
@@ -47,7 +47,11 @@ std::string OrderColumns(const Layout& layout, const char* suffix) {
 }  // namespace
 
 Cursor::Cursor(Session& session, Attachment& table)
-    : session_(&session), table_(&table), stride_(table.layout.fields.size() + 1) {
+    : session_(&session),
+      table_(&table),
+      fields_(&table.layout.fields),
+      stride_(table.layout.fields.size() + 1),
+      rangeSlot_(table.layout.fields.size(), -1) {
     session.add(this);
 }
 
@@ -82,7 +86,7 @@ Attachment& Cursor::table() const {
 
 Table::State Cursor::state() const { return session_ ? state_ : Table::State::Closed; }
 const Layout& Cursor::layout() const { return table().layout; }
-const FieldDef& Cursor::def(int index) const { return layout().fields[static_cast<std::size_t>(index)]; }
+
 
 Field Cursor::field(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= layout().fields.size()) {
@@ -111,30 +115,30 @@ sqlite3_stmt* Cursor::prepare(Query q, int seekFields) {
         std::string where = "1";
         for (std::size_t k = 0; k < rangeFields; ++k) where += " AND " + KeyColumn(l, k) + "=?";
         const std::string select = "SELECT " + columns + " FROM " + from + " WHERE " + where;
-        auto tuple = [&](std::size_t n) {
+        // The key fields after the range's, compared as one value: with the
+        // range's fields fixed by equality, SQLite seeks straight to it in
+        // the index.
+        auto tuple = [&](std::size_t to, const char* op) {
             std::string cols, marks;
-            for (std::size_t k = 0; k < n; ++k) {
-                cols += (k ? "," : "") + KeyColumn(l, k);
-                marks += k ? ",?" : "?";
+            for (std::size_t k = rangeFields; k < to; ++k) {
+                cols += (k > rangeFields ? "," : "") + KeyColumn(l, k);
+                marks += k > rangeFields ? ",?" : "?";
             }
-            return "(" + cols + ")>=(" + marks + ")";
+            return " AND (" + cols + ")" + op + "(" + marks + ")";
         };
         switch (q) {
         case Query::First: return select + " ORDER BY " + OrderColumns(l, "") + " LIMIT ?";
         case Query::After: {
-            std::string after;
-            if (l.keyed()) {
-                after = tuple(l.key.size());
-                after.replace(after.find(">="), 2, ">");
-            } else {
-                after = std::string(kRowColumn) + ">?";
-            }
-            return select + " AND " + after + " ORDER BY " + OrderColumns(l, "") + " LIMIT ?";
+            std::string after = " AND " + std::string(kRowColumn) + ">?";
+            if (l.keyed()) after = rangeFields < l.key.size() ? tuple(l.key.size(), ">") : " AND 0";
+            return select + after + " ORDER BY " + OrderColumns(l, "") + " LIMIT ?";
         }
         case Query::Last: return select + " ORDER BY " + OrderColumns(l, " DESC") + " LIMIT ?";
-        case Query::Seek:
-            return select + " AND " + tuple(static_cast<std::size_t>(seekFields)) + " ORDER BY " +
+        case Query::Seek: {
+            const auto to = static_cast<std::size_t>(seekFields);
+            return select + (to > rangeFields ? tuple(to, ">=") : std::string()) + " ORDER BY " +
                    OrderColumns(l, "") + " LIMIT ?";
+        }
         case Query::Count: return "SELECT count(*) FROM " + from + " WHERE " + where;
         case Query::ByRow: return "SELECT " + columns + " FROM " + from + " WHERE " + kRowColumn + "=? LIMIT ?";
         case Query::Insert: {
@@ -162,42 +166,64 @@ int Cursor::bindRange(sqlite3_stmt* st) {
     return index;
 }
 
-std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit) {
+namespace {
+
+// A stored value of another type than its field's: only a foreign writer or
+// damage that left the page sound can put it there.
+[[noreturn]] void Damaged(sqlite3_stmt* st, const Attachment& t, std::size_t column) {
+    sqlite3_reset(st);
+    throw EngineError(codes::TableDamaged, t.table,
+                      "field " + t.layout.fields[column - 1].name + " holds a value of another type");
+}
+
+}  // namespace
+
+std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace) {
     Attachment& t = table();
     const int limitIndex = sqlite3_bind_parameter_count(st);
     sqlite3_bind_int64(st, limitIndex, static_cast<sqlite3_int64>(limit));
-    incoming_.clear();
     std::size_t count = 0;
     while (count < limit && session().step(st, t)) {
-        for (std::size_t c = 0; c < stride_; ++c) {
-            const int col = static_cast<int>(c);
-            const int type = sqlite3_column_type(st, col);
-            if (c == 0) {
-                incoming_.push_back(Value::Int(sqlite3_column_int64(st, col)));
+        // The values are overwritten in place: a batch of 512 rows makes no
+        // allocation once the buffer has grown.
+        const std::size_t base = count * stride_;
+        if (incoming_.size() < base + stride_) incoming_.resize(base + stride_);
+        Value* out = &incoming_[base];
+        out[0].kind = Value::Kind::Integer;
+        out[0].integer = sqlite3_column_int64(st, 0);
+        for (std::size_t c = 1; c < stride_; ++c) {
+            // A field the range fixes holds the range's value.
+            if (const int slot = rangeSlot_[c - 1]; slot >= 0) {
+                out[c] = range_[static_cast<std::size_t>(slot)];
                 continue;
             }
-            const FieldDef& f = t.layout.fields[c - 1];
-            const bool text = f.type == FieldType::String;
-            const bool real = f.type == FieldType::Float;
+            // The value object is read at once, without the connection's
+            // per-call work of the column getters.
+            sqlite3_value* v = sqlite3_column_value(st, static_cast<int>(c));
+            const int type = sqlite3_value_type(v);
+            const FieldType field = t.layout.fields[c - 1].type;
+            Value& d = out[c];
             if (type == SQLITE_NULL) {
-                incoming_.push_back(Value{});
-            } else if (type == SQLITE_TEXT && text) {
-                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-                incoming_.push_back(Value::Text(std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, col)))));
-            } else if (type == SQLITE_FLOAT && real) {
-                incoming_.push_back(Value::Real(sqlite3_column_double(st, col)));
-            } else if (type == SQLITE_INTEGER && real) {
-                incoming_.push_back(Value::Real(static_cast<double>(sqlite3_column_int64(st, col))));
-            } else if (type == SQLITE_INTEGER && !text) {
-                incoming_.push_back(Value::Int(sqlite3_column_int64(st, col)));
+                d.kind = Value::Kind::Null;
+            } else if (field == FieldType::String) {
+                if (type != SQLITE_TEXT) Damaged(st, t, c);
+                d.kind = Value::Kind::Text;
+                d.text.assign(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                              static_cast<std::size_t>(sqlite3_value_bytes(v)));
+            } else if (field == FieldType::Float) {
+                if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) Damaged(st, t, c);
+                d.kind = Value::Kind::Real;
+                d.real = sqlite3_value_double(v);
             } else {
-                sqlite3_reset(st);
-                throw EngineError(codes::TableDamaged, t.table, "field " + f.name + " holds a value of another type");
+                if (type != SQLITE_INTEGER) Damaged(st, t, c);
+                d.kind = Value::Kind::Integer;
+                d.integer = sqlite3_value_int64(v);
             }
         }
         ++count;
     }
     sqlite3_reset(st);
+    if (!replace) return count;
     generation_ = t.generation;
     if (count > 0) {
         rows_.swap(incoming_);
@@ -247,7 +273,7 @@ void Cursor::fetchAfterCurrent() {
     int index = bindRange(st);
     const Value* row = currentRow();
     if (l.keyed()) {
-        for (int k : l.key) Bind(st, index++, row[1 + k]);
+        for (std::size_t k = range_.size(); k < l.key.size(); ++k) Bind(st, index++, row[1 + l.key[k]]);
     } else {
         Bind(st, index++, row[0]);
     }
@@ -322,35 +348,27 @@ std::vector<Value> Cursor::keyValues(std::span<const KeyValue> values) const {
 bool Cursor::findKey(std::span<const KeyValue> values) {
     requireBrowse();
     std::vector<Value> key = keyValues(values);
+    // Within a range only its rows can be found.
+    for (std::size_t k = 0; k < key.size() && k < range_.size(); ++k) {
+        if (!(key[k] == range_[k])) return false;
+    }
     sqlite3_stmt* st = prepare(Query::Seek, static_cast<int>(key.size()));
     int index = bindRange(st);
-    for (const Value& v : key) Bind(st, index++, v);
+    for (std::size_t k = range_.size(); k < key.size(); ++k) Bind(st, index++, key[k]);
 
-    // Read into the side buffer first: a miss leaves the position as it was.
-    std::vector<Value> saved;
-    saved.swap(rows_);
-    const std::size_t savedCount = count_, savedPos = pos_;
-    const bool savedHas = hasRow_, savedMore = more_;
-    std::size_t got = 0;
-    try {
-        got = fetch(st, 1);
-    } catch (...) {
-        rows_.swap(saved);
-        throw;
-    }
-    bool found = got > 0;
+    // Read into the side buffer: a miss leaves the position as it was.
+    bool found = fetch(st, 1, false) > 0;
     for (std::size_t k = 0; found && k < key.size(); ++k) {
-        if (!(rows_[1 + static_cast<std::size_t>(layout().key[k])] == key[k])) found = false;
+        if (!(incoming_[1 + static_cast<std::size_t>(layout().key[k])] == key[k])) found = false;
     }
-    if (!found) {
-        rows_.swap(saved);
-        count_ = savedCount;
-        pos_ = savedPos;
-        hasRow_ = savedHas;
-        more_ = savedMore;
-        return false;
-    }
+    if (!found) return false;
+    rows_.swap(incoming_);
+    count_ = 1;
+    pos_ = 0;
+    hasRow_ = true;
     more_ = true;
+    nextLimit_ = kFirstBatch;
+    generation_ = table().generation;
     eof_ = false;
     pendingFirst_ = false;
     return true;
@@ -359,6 +377,8 @@ bool Cursor::findKey(std::span<const KeyValue> values) {
 void Cursor::setRange(std::span<const KeyValue> values) {
     requireBrowse();
     range_ = keyValues(values);
+    std::fill(rangeSlot_.begin(), rangeSlot_.end(), -1);
+    for (std::size_t k = 0; k < range_.size(); ++k) rangeSlot_[static_cast<std::size_t>(layout().key[k])] = static_cast<int>(k);
     pendingFirst_ = true;
     hasRow_ = false;
 }
@@ -366,6 +386,7 @@ void Cursor::setRange(std::span<const KeyValue> values) {
 void Cursor::cancelRange() {
     requireBrowse();
     range_.clear();
+    std::fill(rangeSlot_.begin(), rangeSlot_.end(), -1);
     pendingFirst_ = true;
     hasRow_ = false;
 }
@@ -402,10 +423,13 @@ void Cursor::edit() {
         const std::int64_t row = currentRow()[0].integer;
         sqlite3_stmt* st = prepare(Query::ByRow);
         sqlite3_bind_int64(st, 1, row);
-        if (fetch(st, 1) == 0) {
+        if (fetch(st, 1, false) == 0) {
             throw DataError("テーブル「" + t.table + "」のこのレコードは他の処理で削除されています。");
         }
-        edit_.assign(currentRow() + 1, currentRow() + stride_);
+        // The batch keeps its place; only the current row is refreshed.
+        std::copy(incoming_.begin(), incoming_.begin() + static_cast<std::ptrdiff_t>(stride_),
+                  rows_.begin() + static_cast<std::ptrdiff_t>(pos_ * stride_));
+        edit_.assign(incoming_.begin() + 1, incoming_.begin() + static_cast<std::ptrdiff_t>(stride_));
         editRow_ = row;
     } catch (...) {
         holdsLock_ = false;
@@ -429,6 +453,12 @@ void Cursor::post() {
         }
         const bool insert = state_ == Table::State::Insert;
         std::int64_t row = editRow_;
+        // An edit that keeps the key, with no other write since the batch
+        // was read, leaves the batch valid: the row changes in place.
+        bool inPlace = !insert && hasRow_ && generation_ == t.generation && currentRow()[0].integer == row;
+        for (int k : l.key) {
+            if (inPlace && !(currentRow()[1 + k] == edit_[static_cast<std::size_t>(k)])) inPlace = false;
+        }
         session().write(t, [&] {
             sqlite3_stmt* st = prepare(insert ? Query::Insert : Query::Update);
             int index = 1;
@@ -441,11 +471,16 @@ void Cursor::post() {
                 throw DataError("テーブル「" + t.table + "」のこのレコードは他の処理で削除されています。");
             }
         });
-        std::vector<Value> posted;
-        posted.reserve(stride_);
-        posted.push_back(Value::Int(row));
-        posted.insert(posted.end(), edit_.begin(), edit_.end());
-        keepOnly(posted.data());
+        if (inPlace) {
+            std::copy(edit_.begin(), edit_.end(), rows_.begin() + static_cast<std::ptrdiff_t>(pos_ * stride_ + 1));
+            generation_ = t.generation;
+        } else {
+            std::vector<Value> posted;
+            posted.reserve(stride_);
+            posted.push_back(Value::Int(row));
+            posted.insert(posted.end(), edit_.begin(), edit_.end());
+            keepOnly(posted.data());
+        }
         eof_ = false;
         pendingFirst_ = false;
     } catch (...) {
@@ -471,17 +506,28 @@ void Cursor::deleteRecord() {
     if (!hasRow_) throw DataError("テーブル「" + table().table + "」に削除するレコードがありません。");
     Attachment& t = table();
     const std::int64_t row = currentRow()[0].integer;
+    const bool batchCurrent = generation_ == t.generation;
     session().write(t, [&] {
         sqlite3_stmt* st = prepare(Query::Delete);
         sqlite3_bind_int64(st, 1, row);
         session().step(st, t);
     });
+    if (batchCurrent && pos_ + 1 < count_) {
+        // Only this deletion happened since the batch was read: the rest of
+        // it still holds, so deleting a whole range reads it once.
+        const auto at = rows_.begin() + static_cast<std::ptrdiff_t>(pos_ * stride_);
+        rows_.erase(at, at + static_cast<std::ptrdiff_t>(stride_));
+        --count_;
+        generation_ = t.generation;
+        eof_ = false;
+        return;
+    }
     // The deleted row's key is still in the batch: read on from it.
     fetchAfterCurrent();
     if (eof_) moveToLast(true);
 }
 
-const Value& Cursor::value(int index) {
+const Value& Cursor::valueSlow(int index) {
     session();
     if (state_ != Table::State::Browse) return edit_[static_cast<std::size_t>(index)];
     ensurePositioned();

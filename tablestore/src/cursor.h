@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "korvalen/tablestore/table.h"
+#include "layout.h"
 #include "value.h"
 
 struct sqlite3_stmt;
@@ -30,7 +31,10 @@ public:
     bool isOpen() const { return session_ != nullptr; }
     Table::State state() const;
     const Layout& layout() const;
-    const FieldDef& def(int index) const;
+    const FieldDef& def(int index) const {
+        if (!session_) session();
+        return (*fields_)[static_cast<std::size_t>(index)];
+    }
     Field field(int index);
 
     void first();
@@ -48,7 +52,14 @@ public:
     void cancel() noexcept;
     void deleteRecord();
 
-    const Value& value(int index);
+    // Field reads come here for every field of every row: the common case,
+    // a positioned row in browse state, takes no detour.
+    const Value& value(int index) {
+        if (session_ && state_ == Table::State::Browse && !pendingFirst_ && hasRow_) {
+            return rows_[pos_ * stride_ + 1 + static_cast<std::size_t>(index)];
+        }
+        return valueSlow(index);
+    }
     void setValue(int index, Value value);
 
 private:
@@ -63,18 +74,23 @@ private:
     sqlite3_stmt* prepare(Query q, int seekFields = 0);
     int bindRange(sqlite3_stmt* st);
     // Reads up to limit rows of a bound statement into the batch; keeps the
-    // old batch (and returns 0) when the statement yields none.
-    std::size_t fetch(sqlite3_stmt* st, std::size_t limit);
+    // old batch (and returns 0) when the statement yields none. Without
+    // replace the rows stay in incoming_.
+    std::size_t fetch(sqlite3_stmt* st, std::size_t limit, bool replace = true);
     void fetchAfterCurrent();
     void moveToLast(bool pastEnd);
     void keepOnly(const Value* row);
     const Value* currentRow() const;
+    const Value& valueSlow(int index);
 
     Session* session_;
     Attachment* table_;
+    const std::vector<FieldDef>* fields_;
     std::size_t stride_;  // row number, then the fields
 
     std::vector<Value> range_;
+    // For each field: its place in the range, -1 when the range leaves it free.
+    std::vector<int> rangeSlot_;
     std::vector<Value> rows_;
     std::vector<Value> incoming_;
     std::size_t count_ = 0;

@@ -15,14 +15,13 @@ namespace korvalen::tablestore::detail {
 namespace {
 
 // Worst first: the order in which damage decides the code.
-enum class Damage { None, Rebuildable, Rows, FieldList, Header };
+enum class Damage { None, Rebuildable, Rows, Header };
 
 std::uint16_t CodeFor(Damage d) {
     switch (d) {
     case Damage::None: return 0;
     case Damage::Rebuildable: return codes::IndexCorrupt;
     case Damage::Rows: return codes::TableDamaged;
-    case Damage::FieldList: return codes::RecordCorrupt;
     case Damage::Header: return codes::HeaderCorrupt;
     }
     return codes::TableDamaged;
@@ -30,7 +29,6 @@ std::uint16_t CodeFor(Damage d) {
 
 Damage DamageOfObject(const std::string& name) {
     if (name == kKeyIndex) return Damage::Rebuildable;
-    if (name == kFieldsTable) return Damage::FieldList;
     if (name == "sqlite_schema" || name == "sqlite_master") return Damage::Header;
     return Damage::Rows;
 }
@@ -174,6 +172,14 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
             note(ownersKnown || page == 1 ? DamageOfPage(page, owners) : Damage::Rows,
                  "page " + std::to_string(page) + " checksum (" + (it != owners.end() ? it->second : "free") + ")");
         }
+    }
+    if (layout && checked) {
+        // The key index must be over the layout's key fields, in order.
+        std::string expected, found;
+        for (int k : layout->key) expected += layout->fields[static_cast<std::size_t>(k)].name + ";";
+        Query q(db, std::string("PRAGMA index_info(") + kKeyIndex + ")");
+        while (q.st && sqlite3_step(q.st) == SQLITE_ROW) found += Text(q.st, 2) + ";";
+        if (found != expected) note(Damage::Rebuildable, "key index over \"" + found + "\", not \"" + expected + "\"");
     }
     if (layout && checked) {
         Query q(db, WrongClassQuery(*layout));

@@ -23,14 +23,6 @@ namespace {
 
 constexpr int kMaxTextSize = 255;
 
-std::optional<FieldType> TypeFromName(std::string_view name) {
-    for (FieldType t : {FieldType::String, FieldType::Int16, FieldType::Int32, FieldType::Float, FieldType::Date,
-                        FieldType::Boolean}) {
-        if (FieldTypeName(t) == name) return t;
-    }
-    return std::nullopt;
-}
-
 // Letters, digits and "_", starting with a letter: a name that needs no care
 // in any file or statement.
 bool ValidName(std::string_view name) {
@@ -47,12 +39,19 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-const char* SqlType(FieldType t) {
+// The declared type of a field's column. SQLite takes its storage rule from
+// it (TEXT(n): text; INT16, INT32: integer; FLOAT: real; DATE, BOOLEAN:
+// numeric, which keeps the whole numbers we store as integers).
+std::string SqlType(FieldType t, int size) {
     switch (t) {
-    case FieldType::String: return "TEXT";
-    case FieldType::Float: return "REAL";
-    default: return "INTEGER";
+    case FieldType::String: return "TEXT(" + std::to_string(size) + ")";
+    case FieldType::Int16: return "INT16";
+    case FieldType::Int32: return "INT32";
+    case FieldType::Float: return "FLOAT";
+    case FieldType::Date: return "DATE";
+    case FieldType::Boolean: return "BOOLEAN";
     }
+    return "INT32";
 }
 
 // Checks the fields, the part shared by a new definition and a stored one.
@@ -121,22 +120,44 @@ Layout MakeLayout(std::vector<FieldDef> fields, std::string_view keyDef) {
     return layout;
 }
 
-std::optional<Layout> LayoutFromStored(const std::vector<StoredField>& rows) {
+std::optional<Layout> LayoutFromStored(const std::vector<StoredColumn>& columns) {
     Layout layout;
-    std::vector<std::pair<long long, int>> keyParts;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const StoredField& r = rows[i];
-        auto type = TypeFromName(r.type);
-        if (r.pos != static_cast<long long>(i) || !type || (r.required != 0 && r.required != 1)) return std::nullopt;
-        if (*type != FieldType::String && r.size != 0) return std::nullopt;
-        if (r.size < 0 || r.size > kMaxTextSize) return std::nullopt;
-        layout.fields.push_back(FieldDef{r.name, *type, static_cast<int>(r.size), r.required == 1});
-        if (r.keyPos) keyParts.emplace_back(*r.keyPos, static_cast<int>(i));
+    std::vector<std::pair<int, int>> keyParts;  // key position, field position
+    for (const StoredColumn& c : columns) {
+        std::string_view type = c.type;
+        if (type.rfind("KEY", 0) == 0) {
+            const std::size_t space = type.find(' ');
+            const std::string_view number = type.substr(3, space == std::string_view::npos ? 0 : space - 3);
+            if (number.empty() || number.size() > 2 ||
+                !std::all_of(number.begin(), number.end(), [](char d) { return d >= '0' && d <= '9'; })) {
+                return std::nullopt;
+            }
+            keyParts.emplace_back(std::stoi(std::string(number)), static_cast<int>(layout.fields.size()));
+            type.remove_prefix(space + 1);
+        }
+        FieldDef f{c.name, FieldType::Int32, 0, c.notNull};
+        bool known = false;
+        for (FieldType t : {FieldType::Int16, FieldType::Int32, FieldType::Float, FieldType::Date, FieldType::Boolean}) {
+            if (type == SqlType(t, 0)) {
+                f.type = t;
+                known = true;
+            }
+        }
+        if (!known && type.rfind("TEXT(", 0) == 0 && type.size() > 6 && type.back() == ')') {
+            const std::string_view digits = type.substr(5, type.size() - 6);
+            if (digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '9'; })) {
+                f.type = FieldType::String;
+                f.size = std::stoi(std::string(digits));
+                known = SqlType(FieldType::String, f.size) == type;
+            }
+        }
+        if (!known) return std::nullopt;
+        layout.fields.push_back(std::move(f));
     }
     if (FieldsProblem(layout.fields)) return std::nullopt;
     std::sort(keyParts.begin(), keyParts.end());
     for (std::size_t k = 0; k < keyParts.size(); ++k) {
-        if (keyParts[k].first != static_cast<long long>(k)) return std::nullopt;
+        if (keyParts[k].first != static_cast<int>(k) + 1) return std::nullopt;
         layout.key.push_back(keyParts[k].second);
     }
     return layout;
@@ -156,20 +177,14 @@ std::vector<std::string> CreateStatements(const Layout& layout, const std::strin
     std::vector<std::string> out;
     out.push_back("PRAGMA " + s + "application_id=" + std::to_string(kApplicationId));
     out.push_back("PRAGMA " + s + "user_version=" + std::to_string(kFormatVersion));
-    out.push_back("CREATE TABLE " + s + kFieldsTable +
-                  "(pos INTEGER PRIMARY KEY, name TEXT NOT NULL, type TEXT NOT NULL, size INTEGER NOT NULL,"
-                  " required INTEGER NOT NULL, key_pos INTEGER)");
+    std::string columns = std::string(kRowColumn) + " INTEGER PRIMARY KEY";
     for (std::size_t i = 0; i < layout.fields.size(); ++i) {
         const FieldDef& f = layout.fields[i];
         auto k = std::find(layout.key.begin(), layout.key.end(), static_cast<int>(i));
-        std::string keyPos =
-            k == layout.key.end() ? "NULL" : std::to_string(std::distance(layout.key.begin(), k));
-        out.push_back("INSERT INTO " + s + kFieldsTable + " VALUES(" + std::to_string(i) + ",'" + f.name + "','" +
-                      std::string(FieldTypeName(f.type)) + "'," + std::to_string(f.size) + "," +
-                      (f.required ? "1" : "0") + "," + keyPos + ")");
+        const std::string key =
+            k == layout.key.end() ? std::string() : "KEY" + std::to_string(k - layout.key.begin() + 1) + " ";
+        columns += ", " + Quote(f.name) + " " + key + SqlType(f.type, f.size) + (f.required ? " NOT NULL" : "");
     }
-    std::string columns = std::string(kRowColumn) + " INTEGER PRIMARY KEY";
-    for (const FieldDef& f : layout.fields) columns += ", " + Quote(f.name) + " " + SqlType(f.type);
     out.push_back("CREATE TABLE " + s + kRowsTable + "(" + columns + ")");
     if (layout.keyed()) out.push_back(CreateIndexStatement(layout, schema));
     return out;

@@ -15,7 +15,6 @@ namespace korvalen::tablestore::detail {
 // renamed files open under their new name.
 inline constexpr const char* kRowsTable = "rows";
 inline constexpr const char* kKeyIndex = "rows_key";
-inline constexpr const char* kFieldsTable = "korvalen_fields";
 // The row number column: the order of a table without a key, and how a
 // cursor finds its row again. Field names cannot clash with it.
 inline constexpr const char* kRowColumn = "\"#row\"";
@@ -38,17 +37,21 @@ bool SameNameAscii(std::string_view a, std::string_view b);
 // Checks a definition given for create(); DataError for a bad one.
 Layout MakeLayout(std::vector<FieldDef> fields, std::string_view keyDef);
 
-// One row of the field list as stored, checked; nothing when it is not a
-// field list this engine could have written.
-struct StoredField {
-    long long pos;
+// The layout is the declaration of the rows table itself: each field a
+// column in order, its type written as "TEXT(40)", "INT16", "INT32",
+// "FLOAT", "DATE" or "BOOLEAN", preceded by "KEY1", "KEY2", ... for the
+// key's fields in key order; a required field is NOT NULL. (The unique
+// index over the key fields enforces and orders the key.) SQLite keeps the
+// declaration in memory once the file is attached, so reading the layout
+// costs no further look at the file.
+struct StoredColumn {
     std::string name;
     std::string type;
-    long long size;
-    long long required;
-    std::optional<long long> keyPos;
+    bool notNull = false;
 };
-std::optional<Layout> LayoutFromStored(const std::vector<StoredField>& rows);
+// The columns after the row number; nothing when they are not a layout this
+// engine could have written.
+std::optional<Layout> LayoutFromStored(const std::vector<StoredColumn>& columns);
 
 std::string Quote(std::string_view name);
 // Statements that build an empty table of the layout in the given schema,

@@ -68,7 +68,8 @@ sqlite3* Session::db() {
     const fs::path anchor = folder_ / std::string(kAnchorName);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(Utf8(anchor).c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE |
+                                 SQLITE_OPEN_NOMUTEX,
                              PageChecksumVfsName());
     if (rc != SQLITE_OK) {
         int sysErr = db ? sqlite3_system_errno(db) : 0;
@@ -142,13 +143,8 @@ sqlite3_stmt* Session::statement(Attachment& table, std::uint32_t key, const std
 std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forCheck) {
     CheckTableName(name);
     sqlite3* d = db();
+    // A missing file fails the attach itself (it opens existing files only).
     const fs::path dat = TableFile(folder_, name, kDataExt);
-    std::error_code ec;
-    if (!fs::exists(dat, ec)) {
-        if (ec && ec != std::errc::no_such_file_or_directory) throw EngineError(CodeForOsError(ec), name, ec.message());
-        throw EngineError(codes::NotFound, name, "missing: " + dat.string());
-    }
-
     auto table = std::make_unique<Attachment>();
     table->table = name;
     table->file = dat;
@@ -170,40 +166,36 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
             exec("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA", name, file);
             table->extraSync = true;
         }
-        std::vector<StoredField> stored;
+        // The layout comes from the schema SQLite read when attaching:
+        // preparing a statement and asking about its columns reads nothing.
+        std::vector<StoredColumn> columns;
+        bool rowNumberFirst = false;
         {
             sqlite3_stmt* st = nullptr;
-            std::string sql = "SELECT pos, name, type, size, required, key_pos FROM " + Quote(table->schema) + "." +
-                              kFieldsTable + " ORDER BY pos";
+            const std::string sql = "SELECT * FROM " + Quote(table->schema) + "." + kRowsTable;
             int rc = sqlite3_prepare_v2(d, sql.c_str(), -1, &st, nullptr);
             if (rc != SQLITE_OK) {
                 sqlite3_finalize(st);
                 fail(rc, name, file);
             }
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-                StoredField f;
-                f.pos = sqlite3_column_int64(st, 0);
-                const auto* n = sqlite3_column_text(st, 1);
-                const auto* t = sqlite3_column_text(st, 2);
-                f.name = n ? reinterpret_cast<const char*>(n) : "";
-                f.type = t ? reinterpret_cast<const char*>(t) : "";
-                f.size = sqlite3_column_int64(st, 3);
-                f.required = sqlite3_column_int64(st, 4);
-                if (sqlite3_column_type(st, 5) != SQLITE_NULL) f.keyPos = sqlite3_column_int64(st, 5);
-                stored.push_back(std::move(f));
-            }
-            if (rc != SQLITE_DONE) {
-                try {
-                    fail(rc, name, file);
-                } catch (...) {
-                    sqlite3_finalize(st);
-                    throw;
+            const int count = sqlite3_column_count(st);
+            for (int i = 0; i < count; ++i) {
+                const char* n = sqlite3_column_name(st, i);
+                const char* type = sqlite3_column_decltype(st, i);
+                int notNull = 0;
+                sqlite3_table_column_metadata(d, table->schema.c_str(), kRowsTable, n, nullptr, nullptr, &notNull,
+                                              nullptr, nullptr);
+                StoredColumn c{n ? n : "", type ? type : "", notNull != 0};
+                if (i == 0) {
+                    rowNumberFirst = Quote(c.name) == kRowColumn && c.type == "INTEGER";
+                } else {
+                    columns.push_back(std::move(c));
                 }
             }
             sqlite3_finalize(st);
         }
-        auto layout = LayoutFromStored(stored);
-        if (!layout) throw EngineError(codes::RecordCorrupt, name, "field list unreadable");
+        auto layout = rowNumberFirst ? LayoutFromStored(columns) : std::nullopt;
+        if (!layout) throw EngineError(codes::RecordCorrupt, name, "the rows table is not a layout of ours");
         table->layout = std::move(*layout);
 
         // Page checksums sit in the space SQLite leaves free at the end of
@@ -233,7 +225,8 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
                 break;
             }
             const fs::path blb = TableFile(folder_, name, kBlobExt);
-            if (ReadStamp(blb, kBlobStamp) == StampState::Missing) WriteStamp(blb, kBlobStamp, name);
+            std::error_code ec;
+            if (!fs::exists(blb, ec)) WriteStamp(blb, kBlobStamp, name);
         }
     } catch (...) {
         detach(*table);

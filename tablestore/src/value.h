@@ -21,7 +21,17 @@ struct Value {
     static Value Real(double v) { return Value{Kind::Real, 0, v, {}}; }
     static Value Text(std::string v) { return Value{Kind::Text, 0, 0, std::move(v)}; }
     bool isNull() const { return kind == Kind::Null; }
-    bool operator==(const Value&) const = default;
+    // By kind: a value reused in place may keep stale members of another.
+    bool operator==(const Value& other) const {
+        if (kind != other.kind) return false;
+        switch (kind) {
+        case Kind::Null: return true;
+        case Kind::Integer: return integer == other.integer;
+        case Kind::Real: return real == other.real;
+        case Kind::Text: return text == other.text;
+        }
+        return false;
+    }
 };
 
 // What a field of the definition stores for a value given as each kind.
