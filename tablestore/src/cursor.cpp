@@ -52,6 +52,7 @@ Cursor::Cursor(Session& session, Attachment& table)
       fields_(&table.layout.fields),
       stride_(table.layout.fields.size() + 1),
       rangeSlot_(table.layout.fields.size(), -1) {
+    for (const FieldDef& f : table.layout.fields) types_.push_back(f.type);
     session.add(this);
 }
 
@@ -106,6 +107,7 @@ sqlite3_stmt* Cursor::prepare(Query q, int seekFields) {
     Attachment& t = table();
     const std::uint32_t key = static_cast<std::uint32_t>(q) | static_cast<std::uint32_t>(range_.size()) << 8 |
                               static_cast<std::uint32_t>(seekFields) << 16;
+    if (auto cached = t.statements.find(key); cached != t.statements.end()) return cached->second;
     const std::size_t rangeFields = range_.size();
     return session().statement(t, key, [&] {
         const Layout& l = t.layout;
@@ -197,27 +199,38 @@ std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace) {
                 out[c] = range_[static_cast<std::size_t>(slot)];
                 continue;
             }
-            // The value object is read at once, without the connection's
-            // per-call work of the column getters.
-            sqlite3_value* v = sqlite3_column_value(st, static_cast<int>(c));
-            const int type = sqlite3_value_type(v);
-            const FieldType field = t.layout.fields[c - 1].type;
+            const int col = static_cast<int>(c);
+            const int type = sqlite3_column_type(st, col);
             Value& d = out[c];
-            if (type == SQLITE_NULL) {
-                d.kind = Value::Kind::Null;
-            } else if (field == FieldType::String) {
+            switch (types_[c - 1]) {
+            case FieldType::String:
+                if (type == SQLITE_NULL) {
+                    d.kind = Value::Kind::Null;
+                    break;
+                }
                 if (type != SQLITE_TEXT) Damaged(st, t, c);
                 d.kind = Value::Kind::Text;
-                d.text.assign(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                              static_cast<std::size_t>(sqlite3_value_bytes(v)));
-            } else if (field == FieldType::Float) {
+                d.text.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                              static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
+                break;
+            case FieldType::Float:
+                if (type == SQLITE_NULL) {
+                    d.kind = Value::Kind::Null;
+                    break;
+                }
                 if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) Damaged(st, t, c);
                 d.kind = Value::Kind::Real;
-                d.real = sqlite3_value_double(v);
-            } else {
+                d.real = sqlite3_column_double(st, col);
+                break;
+            default:
+                if (type == SQLITE_NULL) {
+                    d.kind = Value::Kind::Null;
+                    break;
+                }
                 if (type != SQLITE_INTEGER) Damaged(st, t, c);
                 d.kind = Value::Kind::Integer;
-                d.integer = sqlite3_value_int64(v);
+                d.integer = sqlite3_column_int64(st, col);
+                break;
             }
         }
         ++count;

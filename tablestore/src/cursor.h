@@ -87,6 +87,7 @@ private:
     Attachment* table_;
     const std::vector<FieldDef>* fields_;
     std::size_t stride_;  // row number, then the fields
+    std::vector<FieldType> types_;
 
     std::vector<Value> range_;
     // For each field: its place in the range, -1 when the range leaves it free.

@@ -317,6 +317,7 @@ void Session::createTable(const std::string& name, const Layout& layout) {
     try {
         int reserve = kPageReserve;
         sqlite3_file_control(d, schema.c_str(), SQLITE_FCNTL_RESERVE_BYTES, &reserve);
+        exec("PRAGMA " + Quote(schema) + ".page_size=4096", name, &dat);
         exec("PRAGMA " + Quote(schema) + ".synchronous=EXTRA", name, &dat);
         // One transaction: after a crash the file holds the whole layout or
         // no table at all (and then opens as TableNotFound).

@@ -230,5 +230,22 @@ TEST_F(DamageTest, TheSmallFilesBesideTheTable) {
     }
 }
 
+TEST_F(DamageTest, AValueOfAnotherTypeIsDamageNotAWrongRow) {
+    // What only a foreign writer can do: text into an amount field, through
+    // the engine's own file layer so the page checksums stay right.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((work.path() / "SinseiT32.dat").c_str(), &raw, SQLITE_OPEN_READWRITE,
+                              "korvalen-pagecheck"),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "UPDATE rows SET KARIIRE='abc' WHERE SEQ=3 AND SEQNO=7", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    Outcome o = Probe(work.path(), "SinseiT32");
+    EXPECT_EQ(o.code, codes::TableDamaged);
+    Database db;
+    db.setDirectory(work.path());
+    EXPECT_EQ(db.checkTable("SinseiT32").code, codes::TableDamaged);
+}
+
 }  // namespace
 }  // namespace korvalen::tablestore
