@@ -180,7 +180,7 @@ namespace {
 
 }  // namespace
 
-std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace) {
+std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace, bool inRange) {
     Attachment& t = table();
     const int limitIndex = sqlite3_bind_parameter_count(st);
     sqlite3_bind_int64(st, limitIndex, static_cast<sqlite3_int64>(limit));
@@ -194,8 +194,9 @@ std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace) {
         out[0].kind = Value::Kind::Integer;
         out[0].integer = sqlite3_column_int64(st, 0);
         for (std::size_t c = 1; c < stride_; ++c) {
-            // A field the range fixes holds the range's value.
-            if (const int slot = rangeSlot_[c - 1]; slot >= 0) {
+            // A field the range fixes holds the range's value (when the
+            // statement keeps to the range).
+            if (const int slot = rangeSlot_[c - 1]; slot >= 0 && inRange) {
                 out[c] = range_[static_cast<std::size_t>(slot)];
                 continue;
             }
@@ -274,10 +275,14 @@ void Cursor::first() {
     if (fetch(st, kFirstBatch) > 0) {
         eof_ = false;
     } else {
-        hasRow_ = false;
-        more_ = false;
-        eof_ = true;
+        becomeEmpty();
     }
+}
+
+void Cursor::becomeEmpty() {
+    hasRow_ = false;
+    more_ = false;
+    eof_ = true;
 }
 
 void Cursor::fetchAfterCurrent() {
@@ -302,7 +307,7 @@ void Cursor::next() {
     requireBrowse();
     ensurePositioned();
     if (!hasRow_) {
-        eof_ = true;
+        becomeEmpty();
         return;
     }
     if (eof_) return;
@@ -326,9 +331,7 @@ void Cursor::moveToLast(bool pastEnd) {
         more_ = false;
         eof_ = pastEnd;
     } else {
-        hasRow_ = false;
-        more_ = false;
-        eof_ = true;
+        becomeEmpty();
     }
 }
 
@@ -436,7 +439,7 @@ void Cursor::edit() {
         const std::int64_t row = currentRow()[0].integer;
         sqlite3_stmt* st = prepare(Query::ByRow);
         sqlite3_bind_int64(st, 1, row);
-        if (fetch(st, 1, false) == 0) {
+        if (fetch(st, 1, false, false) == 0) {
             throw DataError("テーブル「" + t.table + "」のこのレコードは他の処理で削除されています。");
         }
         // The batch keeps its place; only the current row is refreshed.

@@ -75,10 +75,13 @@ private:
     int bindRange(sqlite3_stmt* st);
     // Reads up to limit rows of a bound statement into the batch; keeps the
     // old batch (and returns 0) when the statement yields none. Without
-    // replace the rows stay in incoming_.
-    std::size_t fetch(sqlite3_stmt* st, std::size_t limit, bool replace = true);
+    // replace the rows stay in incoming_. inRange: the statement returns
+    // rows of the range only.
+    std::size_t fetch(sqlite3_stmt* st, std::size_t limit, bool replace = true, bool inRange = true);
     void fetchAfterCurrent();
     void moveToLast(bool pastEnd);
+    // No current row: the table (or range) is empty.
+    void becomeEmpty();
     void keepOnly(const Value* row);
     const Value* currentRow() const;
     const Value& valueSlow(int index);

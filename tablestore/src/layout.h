@@ -32,6 +32,7 @@ struct Layout {
     bool keyed() const { return !key.empty(); }
 };
 
+// Equal but for the case of ASCII letters.
 bool SameNameAscii(std::string_view a, std::string_view b);
 
 // Checks a definition given for create(); DataError for a bad one.

@@ -7,6 +7,7 @@
 
 #include "cp932.h"
 #include "korvalen/tablestore/errors.h"
+#include "layout.h"
 
 namespace korvalen::tablestore::detail {
 namespace {
@@ -54,20 +55,9 @@ std::optional<double> ParseFloat(std::string_view s) {
     return v;
 }
 
-bool EqualsAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::optional<bool> ParseBoolean(std::string_view s) {
-    if (s == "1" || EqualsAscii(s, "true")) return true;
-    if (s == "0" || EqualsAscii(s, "false")) return false;
+    if (s == "1" || SameNameAscii(s, "true")) return true;
+    if (s == "0" || SameNameAscii(s, "false")) return false;
     return std::nullopt;
 }
 
