@@ -119,7 +119,7 @@ void Check(sqlite3* db, int rc) {
 sqlite3* OpenPlain(const fs::path& file) {
     sqlite3* db = nullptr;
     // Single-threaded use, as the table engine's own connections.
-    Check(db, sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    Check(db, sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                               nullptr));
     sqlite3_busy_timeout(db, 5000);
     Check(db, sqlite3_exec(db, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr));

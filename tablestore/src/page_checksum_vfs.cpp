@@ -165,9 +165,9 @@ void DlError(sqlite3_vfs*, int size, char* out) { g_root->xDlError(g_root, size,
 void (*DlSym(sqlite3_vfs*, void* lib, const char* sym))(void) { return g_root->xDlSym(g_root, lib, sym); }
 void DlClose(sqlite3_vfs*, void* lib) { g_root->xDlClose(g_root, lib); }
 int Randomness(sqlite3_vfs*, int size, char* out) { return g_root->xRandomness(g_root, size, out); }
-int Sleep(sqlite3_vfs*, int micros) { return g_root->xSleep(g_root, micros); }
+int VfsSleep(sqlite3_vfs*, int micros) { return g_root->xSleep(g_root, micros); }
 int CurrentTime(sqlite3_vfs*, double* out) { return g_root->xCurrentTime(g_root, out); }
-int GetLastError(sqlite3_vfs*, int size, char* out) {
+int VfsGetLastError(sqlite3_vfs*, int size, char* out) {
     return g_root->xGetLastError ? g_root->xGetLastError(g_root, size, out) : 0;
 }
 int CurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
@@ -200,9 +200,9 @@ const char* PageChecksumVfsName() {
         g_vfs.xDlSym = DlSym;
         g_vfs.xDlClose = DlClose;
         g_vfs.xRandomness = Randomness;
-        g_vfs.xSleep = Sleep;
+        g_vfs.xSleep = VfsSleep;
         g_vfs.xCurrentTime = CurrentTime;
-        g_vfs.xGetLastError = GetLastError;
+        g_vfs.xGetLastError = VfsGetLastError;
         g_vfs.xCurrentTimeInt64 = CurrentTimeInt64;
         sqlite3_vfs_register(&g_vfs, 0);
     });

@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <cstring>
 
 #include "cursor.h"
 #include "korvalen/tablestore/errors.h"

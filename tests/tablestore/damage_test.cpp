@@ -71,7 +71,7 @@ Outcome Probe(const fs::path& folder, const std::string& name) {
 std::map<int, std::string> PageOwners(const fs::path& dat) {
     std::map<int, std::string> owners;
     sqlite3* db = nullptr;
-    sqlite3_open_v2(dat.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(dat.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "SELECT name, pageno FROM dbstat", -1, &st, nullptr);
     while (sqlite3_step(st) == SQLITE_ROW) {
@@ -234,7 +234,7 @@ TEST_F(DamageTest, AValueOfAnotherTypeIsDamageNotAWrongRow) {
     // What only a foreign writer can do: text into an amount field, through
     // the engine's own file layer so the page checksums stay right.
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2((work.path() / "SinseiT32.dat").c_str(), &raw, SQLITE_OPEN_READWRITE,
+    ASSERT_EQ(sqlite3_open_v2((work.path() / "SinseiT32.dat").string().c_str(), &raw, SQLITE_OPEN_READWRITE,
                               "korvalen-pagecheck"),
               SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(raw, "UPDATE rows SET KARIIRE='abc' WHERE SEQ=3 AND SEQNO=7", nullptr, nullptr, nullptr),
