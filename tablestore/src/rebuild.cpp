@@ -5,7 +5,9 @@
 #include "layout.h"
 #include "page_checksum_vfs.h"
 #include "session.h"
+#include "korvalen/tablestore/errors.h"
 #include "sqlite_errors.h"
+#include "stored_layout.h"
 
 namespace korvalen::tablestore::detail {
 namespace {
@@ -22,8 +24,8 @@ void Exec(sqlite3* db, const std::string& sql, const std::string& table, const s
 
 }  // namespace
 
-void RebuildFromRows(const std::filesystem::path& dataFile, const Layout& layout, const std::string& tableName,
-                     std::chrono::milliseconds timeout) {
+Layout RebuildFromRows(const std::filesystem::path& dataFile, const std::string& tableName,
+                       std::chrono::milliseconds timeout) {
     // The fresh copy: a private temporary file, with the same free space at
     // the end of each page as a table file.
     Connection fresh;
@@ -34,18 +36,24 @@ void RebuildFromRows(const std::filesystem::path& dataFile, const Layout& layout
     sqlite3_busy_timeout(fresh.db, static_cast<int>(timeout.count()));
     int reserve = kPageReserve;
     sqlite3_file_control(fresh.db, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve);
-    for (const std::string& sql : CreateStatements(layout, "main")) {
-        if (sql.rfind("CREATE UNIQUE INDEX", 0) != 0) Exec(fresh.db, sql, tableName, nullptr);
-    }
 
-    // The rows, read with every page checked: a damaged row page stops the
-    // rebuild (and is diagnosed as such) instead of being copied.
     sqlite3_stmt* attach = nullptr;
     sqlite3_prepare_v2(fresh.db, "ATTACH ?1 AS old", -1, &attach, nullptr);
     sqlite3_bind_text(attach, 1, Utf8(dataFile).c_str(), -1, SQLITE_TRANSIENT);
     rc = sqlite3_step(attach);
     sqlite3_finalize(attach);
     if (rc != SQLITE_DONE) ThrowSqlite(fresh.db, rc, tableName, &dataFile);
+    std::optional<Layout> found;
+    if (rc = ReadStoredLayout(fresh.db, "old", found); rc != SQLITE_OK) ThrowSqlite(fresh.db, rc, tableName, &dataFile);
+    if (!found) throw EngineError(codes::RecordCorrupt, tableName, "the rows table is not a layout of ours");
+    const Layout& layout = *found;
+    Exec(fresh.db, "PRAGMA main.page_size=4096", tableName, nullptr);
+    for (const std::string& sql : CreateStatements(layout, "main")) {
+        if (sql.rfind("CREATE UNIQUE INDEX", 0) != 0) Exec(fresh.db, sql, tableName, nullptr);
+    }
+
+    // The rows, read with every page checked: a damaged row page stops the
+    // rebuild (and is diagnosed as such) instead of being copied.
     Exec(fresh.db, std::string("INSERT INTO main.") + kRowsTable + " SELECT * FROM old." + kRowsTable, tableName,
          &dataFile);
     Exec(fresh.db, "DETACH old", tableName, nullptr);
@@ -65,6 +73,7 @@ void RebuildFromRows(const std::filesystem::path& dataFile, const Layout& layout
     rc = sqlite3_backup_step(backup, -1);
     sqlite3_backup_finish(backup);
     if (rc != SQLITE_DONE) ThrowSqlite(target.db, rc, tableName, nullptr);
+    return layout;
 }
 
 }  // namespace korvalen::tablestore::detail

@@ -15,8 +15,9 @@ namespace korvalen::tablestore::detail {
 
 struct Layout;
 
-// Throws EngineError; the caller holds the folder's write lock.
-void RebuildFromRows(const std::filesystem::path& dataFile, const Layout& layout, const std::string& tableName,
-                     std::chrono::milliseconds timeout);
+// Returns the table's layout. Throws EngineError; the caller holds the
+// folder's write lock and has not attached the file.
+Layout RebuildFromRows(const std::filesystem::path& dataFile, const std::string& tableName,
+                       std::chrono::milliseconds timeout);
 
 }  // namespace korvalen::tablestore::detail

@@ -9,6 +9,7 @@
 #include "page_checksum_vfs.h"
 #include "rebuild.h"
 #include "sqlite_errors.h"
+#include "stored_layout.h"
 #include "table_files.h"
 
 namespace korvalen::tablestore::detail {
@@ -144,6 +145,22 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
     sqlite3* d = db();
     // A missing file fails the attach itself (it opens existing files only).
     const fs::path dat = TableFile(folder_, name, kDataExt);
+    const fs::path idx = TableFile(folder_, name, kIndexExt);
+    std::error_code ec;
+    if (!forCheck && fs::exists(dat, ec) && !fs::exists(idx, ec)) {
+        // The index file was deleted (the index repair does so): rebuild the
+        // index from the rows, then mark it done. Before this connection
+        // attaches the file, so that it holds no lock the rebuild waits for.
+        lockWriter(name);
+        try {
+            const Layout layout = RebuildFromRows(dat, name, timeout_);
+            WriteStamp(idx, IndexStamp(layout), name);
+        } catch (...) {
+            unlockWriter();
+            throw;
+        }
+        unlockWriter();
+    }
     auto table = std::make_unique<Attachment>();
     table->table = name;
     table->file = dat;
@@ -165,35 +182,8 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
             exec("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA", name, file);
             table->extraSync = true;
         }
-        // The layout comes from the schema SQLite read when attaching:
-        // preparing a statement and asking about its columns reads nothing.
-        std::vector<StoredColumn> columns;
-        bool rowNumberFirst = false;
-        {
-            sqlite3_stmt* st = nullptr;
-            const std::string sql = "SELECT * FROM " + Quote(table->schema) + "." + kRowsTable;
-            int rc = sqlite3_prepare_v2(d, sql.c_str(), -1, &st, nullptr);
-            if (rc != SQLITE_OK) {
-                sqlite3_finalize(st);
-                fail(rc, name, file);
-            }
-            const int count = sqlite3_column_count(st);
-            for (int i = 0; i < count; ++i) {
-                const char* n = sqlite3_column_name(st, i);
-                const char* type = sqlite3_column_decltype(st, i);
-                int notNull = 0;
-                sqlite3_table_column_metadata(d, table->schema.c_str(), kRowsTable, n, nullptr, nullptr, &notNull,
-                                              nullptr, nullptr);
-                StoredColumn c{n ? n : "", type ? type : "", notNull != 0};
-                if (i == 0) {
-                    rowNumberFirst = Quote(c.name) == kRowColumn && c.type == "INTEGER";
-                } else {
-                    columns.push_back(std::move(c));
-                }
-            }
-            sqlite3_finalize(st);
-        }
-        auto layout = rowNumberFirst ? LayoutFromStored(columns) : std::nullopt;
+        std::optional<Layout> layout;
+        if (int rc = ReadStoredLayout(d, table->schema, layout); rc != SQLITE_OK) fail(rc, name, file);
         if (!layout) throw EngineError(codes::RecordCorrupt, name, "the rows table is not a layout of ours");
         table->layout = std::move(*layout);
 
@@ -204,27 +194,12 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
         if (reserve != kPageReserve) throw EngineError(codes::HeaderCorrupt, name, "page reserve " + std::to_string(reserve));
 
         if (!forCheck) {
-            const fs::path idx = TableFile(folder_, name, kIndexExt);
-            const std::string stamp = IndexStamp(table->layout);
-            switch (ReadStamp(idx, stamp)) {
-            case StampState::Matches: break;
-            case StampState::Differs: throw EngineError(codes::IndexCorrupt, name, "index file does not match");
-            case StampState::Missing:
-                // The index file was deleted (the index repair does so):
-                // rebuild the index from the rows, then mark it done.
-                lockWriter(name);
-                try {
-                    RebuildFromRows(dat, table->layout, name, timeout_);
-                    WriteStamp(idx, stamp, name);
-                } catch (...) {
-                    unlockWriter();
-                    throw;
-                }
-                unlockWriter();
-                break;
+            // Gone again since the rebuild above, or different: the index
+            // repair is due.
+            if (ReadStamp(idx, IndexStamp(table->layout)) != StampState::Matches) {
+                throw EngineError(codes::IndexCorrupt, name, "index file missing or not matching");
             }
             const fs::path blb = TableFile(folder_, name, kBlobExt);
-            std::error_code ec;
             if (!fs::exists(blb, ec)) WriteStamp(blb, kBlobStamp, name);
         }
     } catch (...) {

@@ -391,8 +391,13 @@ TEST_F(TableTest, DeletedIndexFileIsRebuiltAndNoRowIsLost) {
     }
     db.deleteIndexFile("SinseiT32");
     ASSERT_FALSE(fs::exists(folder.path() / "SinseiT32.idx"));
+    // Opened inside a transaction, as a case save would: the rebuild must
+    // not wait for a lock of the transaction itself.
+    db.setLockTimeout(std::chrono::milliseconds(500));
+    db.startTransaction();
     Table t(db, "SinseiT32");
     t.open();
+    db.commit();
     EXPECT_TRUE(fs::exists(folder.path() / "SinseiT32.idx"));
     EXPECT_EQ(t.recordCount(), 500);
     t.setRange({9999, 3});
