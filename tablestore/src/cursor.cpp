@@ -200,11 +200,16 @@ std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace, boo
                 out[c] = range_[static_cast<std::size_t>(slot)];
                 continue;
             }
+            // One getter call per number: the type is asked for only when
+            // the value reads as 0, to tell an empty field from a zero and a
+            // text from either. (A fraction stored in a whole-number field by
+            // a foreign writer reads cut here; checkTable reports it.)
             const int col = static_cast<int>(c);
-            const int type = sqlite3_column_type(st, col);
             Value& d = out[c];
             switch (types_[c - 1]) {
-            case FieldType::String:
+            case FieldType::String: {
+                // The type first: reading a number as text would convert it.
+                const int type = sqlite3_column_type(st, col);
                 if (type == SQLITE_NULL) {
                     d.kind = Value::Kind::Null;
                     break;
@@ -214,23 +219,24 @@ std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace, boo
                 d.text.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
                               static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
                 break;
+            }
             case FieldType::Float:
-                if (type == SQLITE_NULL) {
-                    d.kind = Value::Kind::Null;
-                    break;
-                }
-                if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) Damaged(st, t, c);
-                d.kind = Value::Kind::Real;
                 d.real = sqlite3_column_double(st, col);
+                d.kind = Value::Kind::Real;
+                if (d.real == 0.0) {
+                    const int type = sqlite3_column_type(st, col);
+                    if (type == SQLITE_NULL) d.kind = Value::Kind::Null;
+                    else if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) Damaged(st, t, c);
+                }
                 break;
             default:
-                if (type == SQLITE_NULL) {
-                    d.kind = Value::Kind::Null;
-                    break;
-                }
-                if (type != SQLITE_INTEGER) Damaged(st, t, c);
-                d.kind = Value::Kind::Integer;
                 d.integer = sqlite3_column_int64(st, col);
+                d.kind = Value::Kind::Integer;
+                if (d.integer == 0) {
+                    const int type = sqlite3_column_type(st, col);
+                    if (type == SQLITE_NULL) d.kind = Value::Kind::Null;
+                    else if (type != SQLITE_INTEGER) Damaged(st, t, c);
+                }
                 break;
             }
         }

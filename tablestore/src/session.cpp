@@ -146,15 +146,19 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
     // A missing file fails the attach itself (it opens existing files only).
     const fs::path dat = TableFile(folder_, name, kDataExt);
     const fs::path idx = TableFile(folder_, name, kIndexExt);
+    // The .idx is read before the attach: when it is missing, the rebuild
+    // must run before this connection holds any lock on the file.
+    std::optional<std::string> stamp = forCheck ? std::nullopt : ReadSmallFile(idx, 256);
     std::error_code ec;
-    if (!forCheck && fs::exists(dat, ec) && !fs::exists(idx, ec)) {
+    if (!forCheck && !stamp && fs::exists(dat, ec)) {
         // The index file was deleted (the index repair does so): rebuild the
         // index from the rows, then mark it done. Before this connection
         // attaches the file, so that it holds no lock the rebuild waits for.
         lockWriter(name);
         try {
             const Layout layout = RebuildFromRows(dat, name, timeout_);
-            WriteStamp(idx, IndexStamp(layout), name);
+            stamp = IndexStamp(layout);
+            WriteStamp(idx, *stamp, name);
         } catch (...) {
             unlockWriter();
             throw;
@@ -194,10 +198,8 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
         if (reserve != kPageReserve) throw EngineError(codes::HeaderCorrupt, name, "page reserve " + std::to_string(reserve));
 
         if (!forCheck) {
-            // Gone again since the rebuild above, or different: the index
-            // repair is due.
-            if (ReadStamp(idx, IndexStamp(table->layout)) != StampState::Matches) {
-                throw EngineError(codes::IndexCorrupt, name, "index file missing or not matching");
+            if (stamp != IndexStamp(table->layout)) {
+                throw EngineError(codes::IndexCorrupt, name, "index file does not match the table");
             }
             const fs::path blb = TableFile(folder_, name, kBlobExt);
             if (!fs::exists(blb, ec)) WriteStamp(blb, kBlobStamp, name);

@@ -44,14 +44,19 @@ std::string IndexStamp(const Layout& layout) {
     return "KORVALEN TABLE INDEX 1\nKEY=" + layout.keyText() + "\n";
 }
 
-StampState ReadStamp(const fs::path& file, std::string_view expected) {
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return StampState::Missing;
+std::optional<std::string> ReadSmallFile(const fs::path& file, std::size_t limit) {
     std::ifstream in(file, std::ios::binary);
-    std::string text(expected.size() + 1, '\0');
+    if (!in) return std::nullopt;
+    std::string text(limit, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(in.gcount()));
-    return text == expected ? StampState::Matches : StampState::Differs;
+    return text;
+}
+
+StampState ReadStamp(const fs::path& file, std::string_view expected) {
+    auto text = ReadSmallFile(file, expected.size() + 1);
+    if (!text) return StampState::Missing;
+    return *text == expected ? StampState::Matches : StampState::Differs;
 }
 
 void WriteStamp(const fs::path& file, std::string_view text, const std::string& tableName) {

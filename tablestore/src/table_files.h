@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ std::filesystem::path JournalOf(const std::filesystem::path& dataFile);
 // table's name.
 std::string IndexStamp(const Layout& layout);
 inline constexpr std::string_view kBlobStamp = "KORVALEN TABLE BLOB 1\n";
+
+// A small file's first bytes (up to limit); nothing when it cannot be opened.
+std::optional<std::string> ReadSmallFile(const std::filesystem::path& file, std::size_t limit);
 
 enum class StampState { Missing, Matches, Differs };
 StampState ReadStamp(const std::filesystem::path& file, std::string_view expected);
