@@ -46,17 +46,20 @@ std::string IndexStamp(const Layout& layout) {
 }
 
 std::optional<std::string> ReadSmallFile(const fs::path& file, std::size_t limit) {
-    // C stdio: a table open reads this file every time, and a stream costs
-    // more than the read.
+    std::string text(limit, '\0');
 #ifdef _WIN32
     std::FILE* f = _wfopen(file.c_str(), L"rb");
-#else
-    std::FILE* f = std::fopen(file.c_str(), "rb");
-#endif
     if (!f) return std::nullopt;
-    std::string text(limit, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), f));
     std::fclose(f);
+#else
+    // Every table open reads this file: one open, one read, one close.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    const ssize_t n = ::read(fd, text.data(), text.size());
+    ::close(fd);
+    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+#endif
     return text;
 }
 
