@@ -1,0 +1,95 @@
+#include "folder_hold.h"
+
+#include <sqlite3.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "korvalen/tablestore/errors.h"
+#include "os_errors.h"
+#include "page_checksum_vfs.h"
+#include "session.h"
+#include "sqlite_errors.h"
+#include "table_files.h"
+
+namespace korvalen::tablestore::detail {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string TableNameOf(const fs::path& dataFile) {
+    auto stem = dataFile.stem().u8string();
+    return std::string(stem.begin(), stem.end());
+}
+
+bool EndsWith(const std::string& s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// A super-journal lists the journals of one commit over several tables,
+// each name ended by a zero byte. Once none of them exists it is a left-over.
+bool SuperJournalOrphaned(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\0', start);
+        if (end == std::string::npos) end = text.size();
+        std::string name = text.substr(start, end - start);
+        std::error_code ec;
+        if (!name.empty() && fs::exists(fs::path(std::u8string(name.begin(), name.end())), ec)) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+void SettleTableFile(const fs::path& dataFile, std::chrono::milliseconds timeout) {
+    const std::string table = TableNameOf(dataFile);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(Utf8(dataFile).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
+                             PageChecksumVfsName());
+    struct Closer {
+        sqlite3*& db;
+        ~Closer() { sqlite3_close_v2(db); }
+    } closer{db};
+    if (rc != SQLITE_OK) ThrowSqlite(db, rc, table, nullptr);
+    sqlite3_busy_timeout(db, static_cast<int>(timeout.count()));
+    // Taking the lock reads the file, which rolls a hot journal back first.
+    rc = sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) ThrowSqlite(db, rc, table, &dataFile);
+    // With the exclusive lock held, a journal still there is not live.
+    try {
+        RemoveIfPresent(JournalOf(dataFile), table);
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+FolderHold::FolderHold(const fs::path& folder, std::chrono::milliseconds timeout)
+    : lock_(folder / std::string(kAnchorName), timeout) {
+    CheckFolder(folder);
+    lock_.acquire({});
+    std::error_code ec;
+    std::vector<fs::path> tables;
+    std::vector<fs::path> superJournals;
+    const std::string superPrefix = std::string(kAnchorName) + "-mj";
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+        const auto u = entry.path().filename().u8string();
+        const std::string name(u.begin(), u.end());
+        if (EndsWith(name, kDataExt) && fs::exists(JournalOf(entry.path()), ec)) tables.push_back(entry.path());
+        if (name.rfind(superPrefix, 0) == 0) superJournals.push_back(entry.path());
+    }
+    if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message());
+    for (const fs::path& dat : tables) SettleTableFile(dat, timeout);
+    for (const fs::path& super : superJournals) {
+        if (SuperJournalOrphaned(super)) RemoveIfPresent(super, {});
+    }
+}
+
+}  // namespace korvalen::tablestore::detail

@@ -1,0 +1,37 @@
+// A file layer under SQLite that keeps a checksum in the last 8 bytes of
+// every page of a table file (.dat), so that a damaged page is noticed when
+// it is read instead of turning into wrong rows. Everything else (journals,
+// temporary files, the folder's anchor file) passes through untouched.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+
+namespace korvalen::tablestore::detail {
+
+// Bytes SQLite must leave free at the end of each page of a table file.
+inline constexpr int kPageReserve = 8;
+
+// Registers the layer once per process; the name to open connections with.
+const char* PageChecksumVfsName();
+
+// The pages of one attached table file whose checksum failed while the file
+// was in tolerant mode (which reads them as they are, for a diagnosis).
+class PageProbe {
+public:
+    // Nothing when schema is not a table file opened through the layer.
+    static std::optional<PageProbe> Of(sqlite3* db, const char* schema);
+
+    void setTolerant(bool on);
+    const std::vector<std::uint32_t>& badPages() const;
+    void clearBadPages();
+
+private:
+    explicit PageProbe(void* file) : file_(file) {}
+    void* file_;
+};
+
+}  // namespace korvalen::tablestore::detail

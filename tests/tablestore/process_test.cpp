@@ -1,0 +1,255 @@
+// Other processes on the same folder: a writer killed at random moments, and
+// several writers at once.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "korvalen/tablestore/database.h"
+#include "korvalen/tablestore/errors.h"
+#include "korvalen/tablestore/table.h"
+#include "table_layouts.h"
+
+extern char** environ;
+
+namespace korvalen::tablestore {
+namespace {
+
+using namespace std::chrono_literals;
+
+#ifdef KORVALEN_SANITIZE
+constexpr int kKills = 8;
+#else
+constexpr int kKills = 30;
+#endif
+
+// A child process with its standard output on a pipe.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& args) {
+        int fds[2];
+        if (pipe(fds) != 0) throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addclose(&actions, fds[1]);
+        const std::string program = std::string(KORVALEN_BIN_DIR) + "/tablestore_test_child";
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        out_ = fds[0];
+        if (rc != 0) throw std::runtime_error("cannot start " + program);
+    }
+    ~Child() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(out_);
+    }
+
+    // Every complete line the child wrote so far (waiting at most timeout
+    // for the first one).
+    std::vector<std::string> lines(std::chrono::milliseconds timeout = 0ms) {
+        pollfd p{out_, POLLIN, 0};
+        while (poll(&p, 1, static_cast<int>(timeout.count())) > 0) {
+            char buf[4096];
+            ssize_t n = read(out_, buf, sizeof buf);
+            if (n <= 0) break;
+            pending_.append(buf, static_cast<std::size_t>(n));
+            timeout = 0ms;
+        }
+        std::vector<std::string> out;
+        for (std::size_t cut; (cut = pending_.find('\n')) != std::string::npos;) {
+            out.push_back(pending_.substr(0, cut));
+            pending_.erase(0, cut + 1);
+        }
+        return out;
+    }
+
+    void killNow() { kill(pid_, SIGKILL); }
+    // Exit code, or -1 when killed or still running after the timeout.
+    int wait(std::chrono::milliseconds timeout) {
+        auto end = std::chrono::steady_clock::now() + timeout;
+        int status = 0;
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end) return -1;
+            usleep(5000);
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string pending_;
+};
+
+// Journals and super-journals in the folder.
+std::vector<std::string> LeftOvers(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        std::string n = e.path().filename().string();
+        if (n.find("-journal") != std::string::npos || n.find("-mj") != std::string::npos) names.push_back(n);
+    }
+    return names;
+}
+
+void CreateFolder(Database& db) {
+    for (const auto& layout : {testing::CaseTable(), testing::HistoryTable(), testing::OptionsTable()}) {
+        testing::Create(db, layout);
+    }
+}
+
+int Counter(Database& db) {
+    Table options(db, "Opcfg");
+    options.open();
+    EXPECT_LE(options.recordCount(), 1);
+    options.first();
+    return options.fieldByName("HENSAIHOUHOU_TAB").asInteger();
+}
+
+// The rows of each case in the history, by case number.
+std::vector<int> HistoryCounts(Database& db, int cases) {
+    Table history(db, "SinseiT32");
+    history.open();
+    std::vector<int> counts(static_cast<std::size_t>(cases) + 2, 0);
+    for (history.first(); !history.eof(); history.next()) {
+        int seq = history.fieldByName("SEQ").asInteger();
+        if (seq >= 0 && seq <= cases + 1) ++counts[static_cast<std::size_t>(seq)];
+        else ++counts.back();
+    }
+    return counts;
+}
+
+TEST(CrashTest, AKilledWriterLeavesExactlyTheCommittedTransactions) {
+    testing::TempFolder folder("tablestore-crash");
+    std::mt19937 random(20240601);
+    int lastReported = 0;
+    int roundsWithJournals = 0;
+    {
+        Database db;
+        db.setDirectory(folder.path());
+        CreateFolder(db);
+    }
+    for (int round = 0; round < kKills; ++round) {
+        {
+            Child child({"commits", folder.path().string()});
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(20, 400)(random)));
+            child.killNow();
+            child.wait(10s);
+            for (const std::string& line : child.lines()) {
+                ASSERT_NE(line.rfind("error", 0), 0u) << line;
+                lastReported = std::stoi(line);
+            }
+        }
+        if (!LeftOvers(folder.path()).empty()) ++roundsWithJournals;
+        // A fresh reader rolls the hot journals back and sees whole cases.
+        Database db;
+        db.setDirectory(folder.path());
+        const int committed = Counter(db);
+        ASSERT_GE(committed, lastReported) << "a reported commit was lost, round " << round;
+        ASSERT_LE(committed, lastReported + 1) << "round " << round;
+        lastReported = committed;
+        {
+            Table header(db, "SinseiT13");
+            header.open();
+            ASSERT_EQ(header.recordCount(), committed) << "round " << round;
+            if (committed > 0) {
+                header.last();
+                EXPECT_EQ(header.fieldByName("SEQ").asInteger(), committed);
+                EXPECT_EQ(header.fieldByName("NAME").asString(), "債務者" + std::to_string(committed));
+            }
+        }
+        std::vector<int> counts = HistoryCounts(db, committed);
+        for (int k = 1; k <= committed; ++k) {
+            ASSERT_EQ(counts[static_cast<std::size_t>(k)], k + 3 <= committed ? 20 : 40)
+                << "case " << k << " of " << committed << ", round " << round;
+        }
+        ASSERT_EQ(counts[0] + counts.back(), 0) << "rows of an uncommitted case, round " << round;
+        for (const char* table : {"SinseiT13", "SinseiT32", "Opcfg"}) {
+            TableCheck check = db.checkTable(table);
+            ASSERT_TRUE(check.ok()) << table << ": " << (check.findings.empty() ? "" : check.findings[0]);
+        }
+    }
+    EXPECT_GT(lastReported, 0) << "no transaction ever committed";
+    EXPECT_GT(roundsWithJournals, 0) << "no kill ever interrupted a transaction";
+
+    // Before a backup copies the files: no journal, no super-journal.
+    Database db;
+    db.setDirectory(folder.path());
+    db.makeFolderClean();
+    EXPECT_EQ(LeftOvers(folder.path()), std::vector<std::string>{});
+}
+
+TEST(ConcurrencyTest, WritersAtOnceLoseAndDoubleNothing) {
+    testing::TempFolder folder("tablestore-concurrent");
+    {
+        Database db;
+        db.setDirectory(folder.path());
+        CreateFolder(db);
+        Table options(db, "Opcfg");
+        options.open();
+        options.append();
+        options.fieldByName("HENSAIHOUHOU_TAB").setInteger(0);
+        options.post();
+    }
+#ifdef KORVALEN_SANITIZE
+    constexpr int kRows = 15;
+#else
+    constexpr int kRows = 40;
+#endif
+    constexpr int kWriters = 4;
+    std::vector<std::unique_ptr<Child>> writers;
+    for (int id = 1; id <= kWriters; ++id) {
+        writers.push_back(std::make_unique<Child>(
+            std::vector<std::string>{"appends", folder.path().string(), std::to_string(id), std::to_string(kRows)}));
+    }
+    for (auto& w : writers) {
+        EXPECT_EQ(w->wait(120s), 0);
+        std::vector<std::string> lines = w->lines();
+        EXPECT_TRUE(!lines.empty() && lines.back() == "done") << (lines.empty() ? "" : lines.back());
+    }
+    Database db;
+    db.setDirectory(folder.path());
+    EXPECT_EQ(Counter(db), kWriters * kRows) << "an update was lost";
+    std::vector<int> counts = HistoryCounts(db, kWriters);
+    for (int id = 1; id <= kWriters; ++id) EXPECT_EQ(counts[static_cast<std::size_t>(id)], kRows) << id;
+    Table history(db, "SinseiT32");
+    history.open();
+    for (int id = 1; id <= kWriters; ++id) {
+        for (int i = 0; i < kRows; ++i) EXPECT_TRUE(history.findKey({9999, id, i})) << id << "/" << i;
+    }
+}
+
+TEST(ConcurrencyTest, AWriterBlockedTooLongGetsASharingViolationNotAHang) {
+    testing::TempFolder folder("tablestore-blocked");
+    Database db;
+    db.setDirectory(folder.path());
+    CreateFolder(db);
+    db.startTransaction();
+    Child child({"post", folder.path().string(), "300"});
+    ASSERT_EQ(child.lines(10s), std::vector<std::string>{"ready"});
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(child.wait(20s), 0) << "the blocked writer hung";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    EXPECT_EQ(child.lines(), std::vector<std::string>{std::to_string(codes::SharingViolation)});
+    db.rollback();
+}
+
+}  // namespace
+}  // namespace korvalen::tablestore
