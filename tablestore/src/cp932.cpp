@@ -1,5 +1,7 @@
 #include "cp932.h"
 
+#include "korvalen/tablestore/field.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
@@ -62,3 +64,9 @@ std::optional<std::size_t> Cp932Length(std::string_view utf8) {
 }
 
 }  // namespace korvalen::tablestore::detail
+
+namespace korvalen::tablestore {
+
+std::optional<std::size_t> Cp932Length(std::string_view utf8) { return detail::Cp932Length(utf8); }
+
+}  // namespace korvalen::tablestore

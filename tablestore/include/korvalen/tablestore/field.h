@@ -1,7 +1,9 @@
 // Field definitions, key values and the field handle of a table cursor.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,12 @@ struct FieldDef {
 };
 
 std::string_view FieldTypeName(FieldType type);
+
+// The bytes a UTF-8 text takes in Shift-JIS (CP932), the measure of a String
+// field's size; nothing when the text is not valid UTF-8 or holds a
+// character CP932 has no code for. Callers check input with it before they
+// write, so a field never refuses a value halfway through a change.
+std::optional<std::size_t> Cp932Length(std::string_view utf8);
 
 // A value given for a key field (find key, set range). Converted to the
 // field's type before use; a value the field cannot hold is a DataError.
