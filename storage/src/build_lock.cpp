@@ -1,0 +1,58 @@
+#include "korvalen/storage/build_lock.h"
+
+#include "korvalen/platform/file_ops.h"
+#include "korvalen/platform/paths.h"
+#include "korvalen/platform/profile_file.h"
+
+namespace korvalen::storage {
+
+namespace {
+constexpr std::string_view kSection = "CONST";
+constexpr std::string_view kKey = "DBCreate";
+}  // namespace
+
+BuildLock::BuildLock(std::string databaseFolder, std::string computerName)
+    : file_(platform::WithTrailingSeparator(std::move(databaseFolder)) + std::string(kBuildLockFile)),
+      computerName_(std::move(computerName)) {}
+
+BuildLock::~BuildLock() { Release(); }
+
+std::optional<std::string> BuildLock::Holder() const {
+    if (!platform::FileExists(file_)) return std::nullopt;
+    return platform::ReadProfileString(file_, kSection, kKey);
+}
+
+bool BuildLock::Acquire(bool take, const Wait& wait) {
+    // The file itself is the lock: one that names nobody may be a lock
+    // another PC has just created and not yet written its name into.
+    std::optional<std::string> holder = Holder();
+    if (holder && *holder == computerName_) {
+        platform::RemoveFile(file_);
+        holder.reset();
+    }
+    int waits = 0;
+    for (;;) {
+        while (holder) {
+            if (waits == kMostWaits) return false;
+            wait(kWaitStep);
+            ++waits;
+            holder = Holder();
+        }
+        // Clients wait for a build to finish but never build themselves.
+        if (!take) return true;
+        if (platform::CreateFileExclusive(file_, platform::NewProfileText(kSection, kKey, computerName_))) {
+            held_ = true;
+            return true;
+        }
+        // Another PC took it between our look and our creation.
+        holder = Holder();
+    }
+}
+
+void BuildLock::Release() noexcept {
+    if (!held_) return;
+    held_ = false;
+    platform::RemoveFile(file_);
+}
+
+}  // namespace korvalen::storage

@@ -1,0 +1,165 @@
+#include "korvalen/storage/case_store.h"
+
+#include <string>
+
+#include "case_rows.h"
+#include "korvalen/engine/fixed_point.h"
+#include "korvalen/engine/text_forms.h"
+#include "korvalen/storage/schema.h"
+#include "korvalen/storage/text_limits.h"
+#include "korvalen/tablestore/errors.h"
+#include "korvalen/tablestore/table.h"
+#include "transaction.h"
+
+namespace korvalen::storage {
+
+namespace {
+
+using tablestore::Table;
+
+void WriteHeaderColumns(Table& cases, const CaseRecord& header) {
+    cases.fieldByName("NAME").setString(header.NAME);
+    cases.fieldByName("GYOSYA_NAME").setString(header.GYOSYA_NAME);
+    cases.fieldByName("BIKO").setString(header.BIKO);
+    cases.fieldByName("RIRITSU").setFloat(header.RIRITSU);
+    cases.fieldByName("KABARAI_RIRITSU").setFloat(header.KABARAI_RIRITSU);
+    cases.fieldByName("START_KARI").setInteger(header.START_KARI);
+    cases.fieldByName("HIKI_RIRITU").setInteger(header.HIKI_RIRITU);
+    cases.fieldByName("NOW_ZAN").setInteger(0);
+    cases.fieldByName("HIKINAOSIGO_ZAN").setInteger(0);
+    cases.fieldByName("KEISAN_KIND").setInteger(header.KEISAN_KIND);
+    // No start date is stored as day 0, 30 December 1899.
+    cases.fieldByName("START_DAY").setDate(static_cast<std::int32_t>(header.START_DAY));
+    cases.fieldByName("SYONITI_UMU").setBoolean(header.SYONITI_UMU);
+    cases.fieldByName("SEISAN_KIND").setInteger(header.SEISAN_KIND == 0 ? 0 : 1);
+    cases.fieldByName("CHECKBOX").setInteger(header.CHECKBOX == 1 ? 1 : 0);
+}
+
+CaseRecord ReadHeaderColumns(Table& cases, std::int32_t seq) {
+    CaseRecord header;
+    header.CODE = kCaseCode;
+    header.SEQ = seq;
+    header.NAME = cases.fieldByName("NAME").asString();
+    header.GYOSYA_NAME = cases.fieldByName("GYOSYA_NAME").asString();
+    header.BIKO = cases.fieldByName("BIKO").asString();
+    header.RIRITSU = cases.fieldByName("RIRITSU").asFloat();
+    header.KABARAI_RIRITSU = cases.fieldByName("KABARAI_RIRITSU").asFloat();
+    header.START_KARI = cases.fieldByName("START_KARI").asInteger();
+    header.HIKI_RIRITU = cases.fieldByName("HIKI_RIRITU").asInteger();
+    header.KEISAN_KIND = cases.fieldByName("KEISAN_KIND").asInteger();
+    header.START_DAY = cases.fieldByName("START_DAY").asDate();
+    header.SYONITI_UMU = cases.fieldByName("SYONITI_UMU").asBoolean();
+    header.SEISAN_KIND = cases.fieldByName("SEISAN_KIND").asInteger() != 0 ? 1 : 0;
+    header.CHECKBOX = cases.fieldByName("CHECKBOX").asInteger() == 1 ? 1 : 0;
+    return header;
+}
+
+// Writes header and history; the caller holds the transaction.
+void WriteCase(tablestore::Database& database, std::int32_t seq, const CaseRecord& header,
+               const HistoryList& history) {
+    {
+        Table cases(database, std::string(kCaseTable));
+        cases.open();
+        if (cases.findKey({kCaseCode, seq})) {
+            cases.edit();
+        } else {
+            cases.append();
+            cases.fieldByName("CODE").setInteger(kCaseCode);
+            cases.fieldByName("SEQ").setInteger(seq);
+        }
+        WriteHeaderColumns(cases, header);
+        cases.post();
+    }
+    Table entries(database, std::string(kHistoryTable));
+    entries.open();
+    detail::DeleteRange(entries, {kCaseCode, seq});
+    std::int32_t seqno = 0;
+    for (const auto& entry : history) {
+        entries.append();
+        entries.fieldByName("CODE").setInteger(kCaseCode);
+        entries.fieldByName("SEQ").setInteger(seq);
+        entries.fieldByName("SEQNO").setInteger(seqno++);
+        entries.fieldByName("DATE").setDate(static_cast<std::int32_t>(entry->date));
+        entries.fieldByName("KARIIRE").setInteger(entry->borrowing);
+        entries.fieldByName("HENSAI").setInteger(entry->repayment);
+        // Always the contract rate: the history list never holds limit rates.
+        entries.fieldByName("RIRITSU").setFloat(FixedToPercent(entry->rate));
+        entries.post();
+    }
+}
+
+}  // namespace
+
+void CheckSeq(std::int64_t seq) {
+    if (seq < 0 || seq > kHighestSeq) {
+        throw tablestore::DataError("事件番号 " + std::to_string(seq) +
+                                    " は保存できません。\r\n事件番号は 0 から 32,767 までです。");
+    }
+}
+
+void CheckCaseFits(const CaseRecord& header, const HistoryList& history) {
+    CheckSeq(header.SEQ);
+    CheckTextFits("債権者名", header.GYOSYA_NAME, 40);
+    CheckTextFits("債務者名", header.NAME, 40);
+    CheckTextFits("備考", header.BIKO, 160);
+    if (history.size() > static_cast<std::size_t>(kHighestSeq) + 1) {
+        throw tablestore::DataError("取引が多すぎるため保存できません。\r\n一つの事件に保存できる取引は " +
+                                    FormatAmount(kHighestSeq + 1) + " 件までです。");
+    }
+}
+
+std::optional<StoredCase> LoadCase(tablestore::Database& database, std::int32_t seq) {
+    CheckSeq(seq);
+    return detail::InTransaction(database, [&]() -> std::optional<StoredCase> {
+        StoredCase stored;
+        {
+            Table cases(database, std::string(kCaseTable));
+            cases.open();
+            if (!cases.findKey({kCaseCode, seq})) return std::nullopt;
+            stored.header = ReadHeaderColumns(cases, seq);
+        }
+        Table entries(database, std::string(kHistoryTable));
+        entries.open();
+        // Key order is SEQNO order: the order of the last save, not re-sorted.
+        entries.setRange({kCaseCode, seq});
+        for (entries.first(); !entries.eof(); entries.next()) {
+            auto entry = std::make_unique<HistoryEntry>();
+            entry->order = entries.fieldByName("SEQNO").asInteger();
+            entry->date = entries.fieldByName("DATE").asDate();
+            entry->borrowing = entries.fieldByName("KARIIRE").asInteger();
+            entry->repayment = entries.fieldByName("HENSAI").asInteger();
+            entry->rate = RateToFixed(entries.fieldByName("RIRITSU").asFloat());
+            stored.history.push_back(std::move(entry));
+        }
+        return stored;
+    });
+}
+
+void SaveCase(tablestore::Database& database, const CaseRecord& header, const HistoryList& history) {
+    CheckCaseFits(header, history);
+    detail::InTransaction(database, [&] { WriteCase(database, header.SEQ, header, history); });
+}
+
+std::int32_t SaveNewCase(tablestore::Database& database, const CaseRecord& header, const HistoryList& history,
+                         std::optional<std::int32_t> preferredSeq) {
+    CaseRecord checked = header;
+    checked.SEQ = preferredSeq.value_or(0);
+    CheckCaseFits(checked, history);
+    return detail::InTransaction(database, [&] {
+        std::int32_t seq = preferredSeq.value_or(-1);
+        if (seq < 0 || detail::CaseExists(database, seq)) {
+            const std::int64_t next = detail::HighestCaseSeq(database).value_or(-1) + 1;
+            CheckSeq(next);
+            seq = static_cast<std::int32_t>(next);
+        }
+        WriteCase(database, seq, header, history);
+        return seq;
+    });
+}
+
+void DeleteCase(tablestore::Database& database, std::int32_t seq) {
+    CheckSeq(seq);
+    detail::InTransaction(database, [&] { detail::DeleteCaseRows(database, seq); });
+}
+
+}  // namespace korvalen::storage

@@ -1,0 +1,112 @@
+// A program started by a test, its standard output and error collected,
+// which the test may kill at any moment. POSIX only.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace korvalen::testing {
+
+class ChildProcess {
+public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& args, const std::string& stdinFile = {}) {
+        int out[2], err[2];
+        if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!stdinFile.empty()) posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, stdinFile.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+        for (int fd : {out[0], out[1], err[0], err[1]}) posix_spawn_file_actions_addclose(&actions, fd);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+        if (rc != 0) {
+            pid_ = -1;
+            throw std::runtime_error("cannot start " + program);
+        }
+    }
+    ~ChildProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) close(out_);
+        if (err_ >= 0) close(err_);
+    }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    void Kill() {
+        if (pid_ > 0) kill(pid_, SIGKILL);
+    }
+
+    // Waits for the end, collecting the output; the exit code, or -1 when
+    // killed by a signal.
+    int Wait() {
+        Drain(true);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // What the child has written so far (all of it after Wait).
+    const std::string& Out() {
+        Drain(false);
+        return outText_;
+    }
+    const std::string& Err() {
+        Drain(false);
+        return errText_;
+    }
+
+private:
+    void Drain(bool toEnd) {
+        bool outOpen = out_ >= 0, errOpen = err_ >= 0;
+        while (outOpen || errOpen) {
+            // poll passes over the ends already closed (negative numbers).
+            pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+            if (poll(fds, 2, toEnd ? -1 : 0) <= 0) return;
+            for (int i = 0; i < 2; ++i) {
+                if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
+                char buf[4096];
+                const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+                if (n <= 0) {
+                    (i == 0 ? outOpen : errOpen) = false;
+                    close(fds[i].fd);
+                    (i == 0 ? out_ : err_) = -1;
+                } else {
+                    (i == 0 ? outText_ : errText_).append(buf, static_cast<std::size_t>(n));
+                }
+            }
+            if (!toEnd) return;
+        }
+    }
+
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    std::string outText_;
+    std::string errText_;
+};
+
+}  // namespace korvalen::testing

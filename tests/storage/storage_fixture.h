@@ -1,0 +1,138 @@
+// A PC for the storage tests: a program folder inside a temporary "vex"
+// folder, its own settings, scripted messages, a fixed clock, recorded
+// build-lock waits and drive kinds the test can set per folder.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "korvalen/engine/case_model.h"
+#include "korvalen/engine/fixed_point.h"
+#include "korvalen/platform/clock.h"
+#include "korvalen/platform/drive_kind.h"
+#include "korvalen/platform/scripted_messages.h"
+#include "korvalen/platform/settings_store.h"
+#include "korvalen/storage/data_module.h"
+
+namespace korvalen::storage::testing {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& tag) {
+        std::random_device entropy;
+        path_ = fs::temp_directory_path() / (tag + "-" + std::to_string(entropy()));
+        fs::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+    // The path as a folder text with a trailing separator.
+    std::string folder(const std::string& sub = {}) const {
+        std::string text = (sub.empty() ? path_ : path_ / sub).string();
+        return text.back() == '/' ? text : text + "/";
+    }
+
+private:
+    fs::path path_;
+};
+
+// The system's classifier, except for the folders a test names.
+class TestDrives final : public platform::DriveClassifier {
+public:
+    platform::DriveKind KindOf(const std::string& folder) const override {
+        for (const auto& [prefix, kind] : kinds) {
+            if (folder.rfind(prefix, 0) == 0) return kind;
+        }
+        return system.KindOf(folder);
+    }
+    std::map<std::string, platform::DriveKind> kinds;
+    platform::SystemDriveClassifier system;
+};
+
+inline constexpr std::int32_t kToday = 45000;  // 15 March 2023
+
+// One PC with its installed program. Several may share a database folder.
+struct TestPc {
+    explicit TestPc(const fs::path& root, std::string name = "PC-A", std::string programSub = "vex/Korvalen")
+        : programFolder((root / name / programSub).string() + "/"),
+          settings((root / name / "settings").string()),
+          clock(kToday),
+          computerName(std::move(name)) {
+        fs::create_directories(programFolder);
+    }
+
+    KorvalenDB& db() {
+        if (!module) {
+            MachineFacts facts{programFolder, computerName, "山田　太郎", "1.0.0.0", fileSystemOf};
+            module = std::make_unique<KorvalenDB>(settings, messages, drives, clock, facts,
+                                                  [this](std::chrono::milliseconds t) {
+                                                      waits.push_back(t);
+                                                      if (onWait) onWait(waits.size());
+                                                      if (realWait.count() > 0) std::this_thread::sleep_for(realWait);
+                                                  });
+        }
+        return *module;
+    }
+
+    std::string Setting(const std::string& section, const std::string& name, const std::string& key = {}) const {
+        return settings.Read(key.empty() ? "Software\\vex\\Korvalen_1" : key, section, name, "<missing>");
+    }
+    void SetSetting(const std::string& section, const std::string& name, const std::string& value) {
+        settings.Write("Software\\vex\\Korvalen_1", section, name, value);
+    }
+    std::string DbPathIni() const { return programFolder + "DBPath.ini"; }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : messages.Shown()) texts.push_back(m.text);
+        return texts;
+    }
+
+    std::string programFolder;
+    platform::IniSettingsStore settings;
+    platform::ScriptedMessages messages;
+    TestDrives drives;
+    platform::FixedClock clock;
+    std::string computerName;
+    std::function<std::string(const std::string&)> fileSystemOf;
+    std::vector<std::chrono::milliseconds> waits;
+    std::function<void(std::size_t)> onWait;
+    // Another process holds the lock for real: wait this long each time.
+    std::chrono::milliseconds realWait{0};
+    std::unique_ptr<KorvalenDB> module;
+};
+
+inline std::unique_ptr<HistoryEntry> Entry(int year, int month, int day, std::int32_t borrowing,
+                                           std::int32_t repayment, double ratePercent, std::int32_t order = 0) {
+    auto e = std::make_unique<HistoryEntry>();
+    e->date = DayNumberFromCivil(year, month, day);
+    e->borrowing = borrowing;
+    e->repayment = repayment;
+    e->rate = RateToFixed(ratePercent);
+    e->order = order;
+    return e;
+}
+
+inline std::string ReadBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const fs::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace korvalen::storage::testing
