@@ -22,7 +22,11 @@ namespace {
 // ATTACH of a plain name would quietly make an empty file where a table
 // vanished.
 std::string FileUri(const fs::path& file, bool create) {
-    const auto generic = file.generic_u8string();
+    // A URI path is always absolute: a folder given relative to the working
+    // folder would otherwise be read from the root of the disk.
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(file, ec);
+    const auto generic = (ec ? file : absolute).generic_u8string();
     const std::string path(generic.begin(), generic.end());
     std::string uri = "file:";
     if (path.empty() || path[0] != '/') uri += "///";
