@@ -1,0 +1,30 @@
+// The commands of korvalen-db. Each takes the arguments after the command
+// name, prints its result to `out` and returns the exit code; bad input is
+// thrown as cli::UsageError or tablestore::DataError, engine errors as
+// tablestore::EngineError, and the entry point turns them into exit codes.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korvalen::dbtool {
+
+inline constexpr int kOk = 0;
+inline constexpr int kProblemsFound = 1;
+inline constexpr int kBadInput = 2;
+inline constexpr int kEngineError = 3;
+
+using Arguments = std::vector<std::string>;
+
+int Init(const Arguments& args, std::ostream& out);
+int List(const Arguments& args, std::ostream& out);
+int Import(const Arguments& args, std::ostream& out);
+int Export(const Arguments& args, std::ostream& out);
+int Show(const Arguments& args, std::ostream& out);
+int Calc(const Arguments& args, std::ostream& out);
+int Delete(const Arguments& args, std::ostream& out);
+int Duplicate(const Arguments& args, std::ostream& out);
+int Check(const Arguments& args, std::ostream& out);
+
+}  // namespace korvalen::dbtool

@@ -1,0 +1,84 @@
+// korvalen-db: works on a database folder directly (no settings, no
+// dialogs) through the storage code of the program, for offices that
+// import lender histories in bulk and for support. Prints UTF-8.
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "commands.h"
+#include "korvalen/cli/case_options.h"
+#include "korvalen/engine/errors.h"
+#include "korvalen/platform/errors.h"
+#include "korvalen/tablestore/errors.h"
+
+namespace {
+
+using namespace korvalen;
+using dbtool::Arguments;
+
+constexpr std::string_view kUsage =
+    "使い方:\n"
+    "  korvalen-db init FOLDER                  フォルダと足りないテーブルを作る\n"
+    "  korvalen-db list FOLDER                  事件の一覧（SEQ、債権者、債務者、件数をタブ区切り）\n"
+    "  korvalen-db import FOLDER HISTORY.csv [--creditor=…] [--debtor=…] [--remarks=…] [事件の設定]\n"
+    "                                           新しい事件として保存し、その SEQ を表示する\n"
+    "  korvalen-db export FOLDER SEQ            事件の取引を履歴 CSV で出力する\n"
+    "  korvalen-db show FOLDER SEQ              事件の見出しを「項目<TAB>値」で出力する\n"
+    "  korvalen-db calc FOLDER SEQ [--table=lender|recalc] [--western]\n"
+    "                                           保存された事件の計算表（korvalen-calc と同じ形式）\n"
+    "  korvalen-db delete FOLDER SEQ...         事件を削除する\n"
+    "  korvalen-db duplicate FOLDER SEQ         事件を複製し、新しい SEQ を表示する\n"
+    "  korvalen-db check FOLDER                 全テーブルを検査する（問題があれば終了コード 1）\n"
+    "事件の設定（import）:\n";
+
+using Command = std::function<int(const Arguments&, std::ostream&)>;
+
+const std::map<std::string_view, Command>& Commands() {
+    static const std::map<std::string_view, Command> commands = {
+        {"init", dbtool::Init},     {"list", dbtool::List},     {"import", dbtool::Import},
+        {"export", dbtool::Export}, {"show", dbtool::Show},     {"calc", dbtool::Calc},
+        {"delete", dbtool::Delete}, {"duplicate", dbtool::Duplicate}, {"check", dbtool::Check},
+    };
+    return commands;
+}
+
+int Fail(int code, std::string message) {
+    // The program's messages break lines the Windows way.
+    for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;) message.replace(at, 2, "\n");
+    std::cerr << "korvalen-db: " << message << '\n';
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || !Commands().count(argv[1])) {
+        std::cerr << kUsage << cli::CaseOptionsUsage();
+        return argc < 2 ? dbtool::kBadInput : Fail(dbtool::kBadInput, std::string("不明なコマンドです: ") + argv[1]);
+    }
+    const Arguments args(argv + 2, argv + argc);
+    // The output is printed only once the command has succeeded, so a
+    // failure never leaves half a listing behind.
+    std::ostringstream out;
+    int code = dbtool::kOk;
+    try {
+        code = Commands().at(argv[1])(args, out);
+    } catch (const cli::UsageError& e) {
+        return Fail(dbtool::kBadInput, e.what());
+    } catch (const tablestore::DataError& e) {
+        return Fail(dbtool::kBadInput, e.message());
+    } catch (const EngineError& e) {
+        // The calculation refused the stored case's settings or figures.
+        return Fail(dbtool::kBadInput, e.what());
+    } catch (const tablestore::EngineError& e) {
+        std::string text = "エラーコード " + std::to_string(e.code()) + ": " + e.message();
+        if (!e.detail().empty()) text += "（" + e.detail() + "）";
+        return Fail(dbtool::kEngineError, text);
+    } catch (const platform::PlatformError& e) {
+        return Fail(dbtool::kEngineError, e.what());
+    }
+    std::cout << out.str();
+    std::cout.flush();
+    return std::cout ? code : dbtool::kEngineError;
+}
