@@ -211,6 +211,11 @@ void KorvalenDB::EnsureTables() {
     }
 }
 
+void KorvalenDB::RebuildAfterRestore() {
+    if (database_.tableExists(kPcTable)) database_.deleteTable(kPcTable);
+    EnsureTables();
+}
+
 void KorvalenDB::StoreOptionsToTable() { StoreOptionsRow(database_, ReadSettingsOptions(*settings_, programKey_)); }
 
 void KorvalenDB::LoadOptionsFromTable() {

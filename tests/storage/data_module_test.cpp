@@ -221,6 +221,28 @@ TEST_F(DataModuleTest, BuildLockOfAnotherPcIsWaitedForThenGivenUp) {
     EXPECT_FALSE(fs::exists(folder + "DBCreate.ini"));
 }
 
+TEST_F(DataModuleTest, AFailedBuildReleasesTheLock) {
+    TestPc pc(root.path());
+    const std::string folder = pc.programFolder + "KorvalenDB/";
+    fs::create_directories(folder);
+    WriteBytes(folder + "Opcfg.dat", "not a table at all, only some text that fills a header");
+    EXPECT_THROW(pc.db().DataModuleCreate(), tablestore::EngineError);
+    EXPECT_FALSE(fs::exists(folder + "DBCreate.ini"));
+}
+
+TEST_F(DataModuleTest, AfterARestoreThePcTableStartsEmpty) {
+    TestPc pc(root.path());
+    KorvalenDB& db = pc.db();
+    db.DataModuleCreate();
+    db.RegisterThisPc();
+    fs::remove(db.DatabaseFolder() + "SinseiT32.dat");  // a backup without it
+    db.RebuildAfterRestore();
+    EXPECT_EQ(TableFiles(db.DatabaseFolder()), kAllTables);
+    tablestore::Table pcs(db.TableDatabase1(), "CSConM");
+    pcs.open();
+    EXPECT_EQ(pcs.recordCount(), 0);
+}
+
 TEST_F(DataModuleTest, AnOldCaseTableIsUpgradedWithEveryRow) {
     TestPc pc(root.path());
     const std::string folder = pc.programFolder + "KorvalenDB/";

@@ -57,6 +57,9 @@ public:
     // the options row and the settings into line: an empty Opcfg takes the
     // settings, otherwise the settings take the row.
     void EnsureTables();
+    // After a restore: the PC table starts empty (the restored one lists
+    // the PCs of the backup's time), then EnsureTables.
+    void RebuildAfterRestore();
     void StoreOptionsToTable();
     void LoadOptionsFromTable();
     // Adds or refreshes this PC's row in CSConM. `updateCheckState` is the
