@@ -1,6 +1,7 @@
 // One table-engine transaction around a piece of work.
 #pragma once
 
+#include <type_traits>
 #include <utility>
 
 #include "korvalen/tablestore/database.h"

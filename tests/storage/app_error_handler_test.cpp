@@ -44,6 +44,17 @@ void FlipByte(const fs::path& file, std::size_t offset) {
     WriteBytes(file, bytes);
 }
 
+// The error a piece of work raises; null when it raises none.
+template <typename Work>
+std::exception_ptr ErrorOf(Work work) {
+    try {
+        work();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
 class AppErrorHandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -182,12 +193,7 @@ TEST_F(AppErrorHandlerTest, DamagedIndexPagesAreRebuiltWithoutLosingACase) {
     ASSERT_GE(pages.size(), 2u);
     FlipByte(dat, static_cast<std::size_t>(pages.back() - 1) * kPageSize + 1500);
 
-    std::exception_ptr error;
-    try {
-        ListCases(db);
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const std::exception_ptr error = ErrorOf([&] { ListCases(db); });
     ASSERT_TRUE(error);
     EXPECT_EQ(Handle(error), AfterError::GoOn);
     ASSERT_EQ(pc.messages.Shown().size(), 1u);
@@ -207,12 +213,7 @@ TEST_F(AppErrorHandlerTest, ADamagedPcTableIsMadeAgainOnTheServer) {
     pc.db().TableDatabase1().disconnect();
     FlipByte(fs::path(folder) / "CSConM.dat", 2000);  // page 1: header and layout
 
-    std::exception_ptr error;
-    try {
-        pc.db().RegisterThisPc();
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const std::exception_ptr error = ErrorOf([&] { pc.db().RegisterThisPc(); });
     ASSERT_TRUE(error);
     EXPECT_EQ(Handle(error), AfterError::GoOn);
     EXPECT_EQ(Only().type, MessageType::Information);
@@ -236,12 +237,7 @@ TEST_F(AppErrorHandlerTest, OnAClientTheRepairDeletesButCreatesNothing) {
     client.db().TableDatabase1().disconnect();
     FlipByte(fs::path(folder) / "CSConM.dat", 2000);
 
-    std::exception_ptr error;
-    try {
-        client.db().RegisterThisPc();
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const std::exception_ptr error = ErrorOf([&] { client.db().RegisterThisPc(); });
     ASSERT_TRUE(error);
     // The repair's new opening finds no CSConM: that error is the caller's.
     try {
@@ -260,12 +256,7 @@ TEST_F(AppErrorHandlerTest, OnAClientTheRepairDeletesButCreatesNothing) {
 }
 
 TEST_F(AppErrorHandlerTest, ATableThatAlreadyExistsIsDeletedForTheNextStart) {
-    std::exception_ptr error;
-    try {
-        CreateTable(pc.db().TableDatabase1(), OptionsTableLayout());
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const std::exception_ptr error = ErrorOf([&] { CreateTable(pc.db().TableDatabase1(), OptionsTableLayout()); });
     ASSERT_TRUE(error);
     EXPECT_EQ(Handle(error), AfterError::EndProgram);
     EXPECT_TRUE(Only().text.ends_with("\r\n該当ファイルを再作成します。再起動して下さい。"));

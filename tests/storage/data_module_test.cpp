@@ -35,6 +35,13 @@ std::vector<std::string> TableFiles(const std::string& folder) {
     return names;
 }
 
+// The PC's own database folder, made before its first start.
+std::string MadeLocalFolder(const TestPc& pc) {
+    const std::string folder = pc.programFolder + "KorvalenDB/";
+    fs::create_directories(folder);
+    return folder;
+}
+
 const std::vector<std::string> kAllTables = {"CSConM.dat", "Opcfg.dat", "SinseiT13.dat", "SinseiT32.dat"};
 
 class DataModuleTest : public ::testing::Test {
@@ -186,8 +193,7 @@ TEST_F(DataModuleTest, AFolderOnADriveThatCannotBeConfirmedOffersTheLocalOne) {
 
 TEST_F(DataModuleTest, BuildLockOfThisPcIsStaleAndRemovedAtOnce) {
     TestPc pc(root.path());
-    const std::string folder = pc.programFolder + "KorvalenDB/";
-    fs::create_directories(folder);
+    const std::string folder = MadeLocalFolder(pc);
     platform::WriteProfileString(folder + "DBCreate.ini", "CONST", "DBCreate", "PC-A");
     pc.db().DataModuleCreate();
     EXPECT_TRUE(pc.waits.empty());
@@ -197,8 +203,7 @@ TEST_F(DataModuleTest, BuildLockOfThisPcIsStaleAndRemovedAtOnce) {
 
 TEST_F(DataModuleTest, BuildLockOfAnotherPcIsWaitedForThenGivenUp) {
     TestPc pc(root.path());
-    const std::string folder = pc.programFolder + "KorvalenDB/";
-    fs::create_directories(folder);
+    const std::string folder = MadeLocalFolder(pc);
     platform::WriteProfileString(folder + "DBCreate.ini", "CONST", "DBCreate", "PC-B");
 
     EXPECT_THROW(pc.db().DataModuleCreate(), platform::EndProgram);
@@ -223,8 +228,7 @@ TEST_F(DataModuleTest, BuildLockOfAnotherPcIsWaitedForThenGivenUp) {
 
 TEST_F(DataModuleTest, AFailedBuildReleasesTheLock) {
     TestPc pc(root.path());
-    const std::string folder = pc.programFolder + "KorvalenDB/";
-    fs::create_directories(folder);
+    const std::string folder = MadeLocalFolder(pc);
     WriteBytes(folder + "Opcfg.dat", "not a table at all, only some text that fills a header");
     EXPECT_THROW(pc.db().DataModuleCreate(), tablestore::EngineError);
     EXPECT_FALSE(fs::exists(folder + "DBCreate.ini"));
@@ -245,8 +249,7 @@ TEST_F(DataModuleTest, AfterARestoreThePcTableStartsEmpty) {
 
 TEST_F(DataModuleTest, AnOldCaseTableIsUpgradedWithEveryRow) {
     TestPc pc(root.path());
-    const std::string folder = pc.programFolder + "KorvalenDB/";
-    fs::create_directories(folder);
+    const std::string folder = MadeLocalFolder(pc);
     {
         tablestore::Database old;
         old.setDirectory(folder);
@@ -287,8 +290,7 @@ TEST_F(DataModuleTest, AnOldCaseTableIsUpgradedWithEveryRow) {
 
 TEST_F(DataModuleTest, AnUpgradeCutOffAfterItsCopyIsFinished) {
     TestPc pc(root.path());
-    const std::string folder = pc.programFolder + "KorvalenDB/";
-    fs::create_directories(folder);
+    const std::string folder = MadeLocalFolder(pc);
     {
         tablestore::Database db;
         db.setDirectory(folder);

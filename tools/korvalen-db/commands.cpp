@@ -129,8 +129,10 @@ int Init(const Arguments& args, std::ostream&) {
     // build or upgrade the same tables at once.
     storage::BuildLock lock(folder, platform::ComputerName());
     if (!lock.Acquire(true, SleepFor)) {
-        throw tablestore::EngineError(tablestore::codes::SharingViolation, std::string(storage::kBuildLockFile),
-                                      "another PC is building the tables: " + lock.File());
+        std::cerr << "korvalen-db: 他のパソコン（" << lock.Holder().value_or("") << "）がテーブルを作成中です。"
+                  << "しばらくしてから実行して下さい。そのパソコンが起動していない場合は " << lock.File()
+                  << " を削除して下さい。\n";
+        return kEngineError;
     }
     storage::CreateAndUpgradeTables(database);
     // Every PC that starts on the folder later takes these as its options.
