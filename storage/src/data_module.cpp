@@ -94,7 +94,9 @@ void KorvalenDB::RepairRememberedFolders() {
         remembered.SetText("DefaultDir", platform::WithTrailingSeparator(PartBefore(programFolder_, kSep + "KORVALEN")));
     }
     // A program moved to another disk no longer finds its old local folder
-    // there; a program on a network drive is left alone.
+    // there; a program on a network drive is left alone. Paths here all
+    // start with "/", so "another disk" is another mounted file system,
+    // judged on the nearest folders of the two paths that exist.
     const platform::DriveKind programDrive = drives_->KindOf(programFolder_);
     const bool programOnNetwork =
         programDrive == platform::DriveKind::Network || programDrive == platform::DriveKind::Unc;
@@ -116,6 +118,10 @@ void KorvalenDB::ResolveDatabaseFolder(const std::string& iniValue) {
     }
     database_.setDirectory(databaseFolder_);
 
+    // A share written as a UNC path (two separators first) or a folder on a
+    // network file system belongs to another PC: this one is its client. A
+    // folder whose parent is missing lies on a share that is not mounted,
+    // the nearest this system comes to a drive it cannot confirm.
     switch (drives_->KindOf(databaseFolder_)) {
     case platform::DriveKind::Unc:
     case platform::DriveKind::Network:
