@@ -204,15 +204,23 @@ TEST_F(DataModuleTest, BuildLockOfThisPcIsStaleAndRemovedAtOnce) {
 TEST_F(DataModuleTest, BuildLockOfAnotherPcIsWaitedForThenGivenUp) {
     TestPc pc(root.path());
     const std::string folder = MadeLocalFolder(pc);
-    platform::WriteProfileString(folder + "DBCreate.ini", "CONST", "DBCreate", "PC-B");
+    // A lock file naming nobody may be one another PC has only just made.
+    for (const std::string holder : {"PC-B", ""}) {
+        SCOPED_TRACE(holder);
+        WriteBytes(folder + "DBCreate.ini", holder.empty() ? "" : "[CONST]\nDBCreate=" + holder + "\n");
+        pc.waits.clear();
+        platform::ScriptedMessages fresh;
+        std::swap(pc.messages, fresh);
 
-    EXPECT_THROW(pc.db().DataModuleCreate(), platform::EndProgram);
-    EXPECT_EQ(pc.waits, std::vector<std::chrono::milliseconds>(21, std::chrono::milliseconds(3000)));
-    ASSERT_EQ(pc.messages.Shown().size(), 1u);
-    EXPECT_EQ(pc.messages.Shown()[0].type, MessageType::Warning);
-    EXPECT_EQ(pc.messages.Shown()[0].text, kLockTimeoutText);
-    EXPECT_TRUE(TableFiles(folder).empty());
-    EXPECT_EQ(platform::ReadProfileString(folder + "DBCreate.ini", "CONST", "DBCreate"), "PC-B");
+        EXPECT_THROW(pc.db().DataModuleCreate(), platform::EndProgram);
+        EXPECT_EQ(pc.waits, std::vector<std::chrono::milliseconds>(21, std::chrono::milliseconds(3000)));
+        ASSERT_EQ(pc.messages.Shown().size(), 1u);
+        EXPECT_EQ(pc.messages.Shown()[0].type, MessageType::Warning);
+        EXPECT_EQ(pc.messages.Shown()[0].text, kLockTimeoutText);
+        EXPECT_TRUE(TableFiles(folder).empty());
+        EXPECT_EQ(platform::ReadProfileString(folder + "DBCreate.ini", "CONST", "DBCreate"), holder);
+    }
+    WriteBytes(folder + "DBCreate.ini", "[CONST]\nDBCreate=PC-B\n");
 
     // The other PC finishes during the third wait: this one builds.
     TestPc patient(root.path(), "PC-P");
