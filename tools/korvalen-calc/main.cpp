@@ -1,14 +1,13 @@
 // korvalen-calc: computes the lender's calculation or the statutory
 // recalculation of one history file and prints the table as TSV.
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "korvalen/cli/case_options.h"
+#include "korvalen/cli/history_file.h"
 #include "korvalen/cli/result_tsv.h"
 #include "korvalen/engine/calculation.h"
 #include "korvalen/engine/errors.h"
@@ -45,19 +44,6 @@ Invocation ParseArguments(int argc, char** argv) {
     return invocation;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    try {
-        // A folder opens like a file here and fails only on the first read.
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) return std::nullopt;
-        return bytes;
-    } catch (const std::ios_base::failure&) {
-        return std::nullopt;
-    }
-}
-
 int Fail(const std::string& message) {
     std::cerr << kProgram << ": " << message << '\n';
     return kBadInput;
@@ -74,7 +60,7 @@ int main(int argc, char** argv) {
     }
 
     const std::string& file = invocation.file;
-    const auto bytes = ReadFile(file);
+    const auto bytes = cli::ReadWholeFile(file);
     if (!bytes) return Fail(file + ": ファイルを読めません。");
 
     const CaseRecord& settings = invocation.options.caseRecord;

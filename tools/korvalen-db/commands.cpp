@@ -1,15 +1,14 @@
 #include "commands.h"
 
 #include <charconv>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <thread>
 
 #include "folder_check.h"
 #include "korvalen/cli/case_options.h"
+#include "korvalen/cli/history_file.h"
 #include "korvalen/cli/result_tsv.h"
 #include "korvalen/engine/calculation.h"
 #include "korvalen/engine/dates.h"
@@ -61,18 +60,6 @@ storage::StoredCase LoadExisting(tablestore::Database& database, std::int32_t se
     auto stored = storage::LoadCase(database, seq);
     if (!stored) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
     return std::move(*stored);
-}
-
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    try {
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) return std::nullopt;
-        return bytes;
-    } catch (const std::ios_base::failure&) {
-        return std::nullopt;
-    }
 }
 
 // A text option of import: "--name=value", or nothing when the argument is
@@ -167,7 +154,7 @@ int Import(const Arguments& args, std::ostream& out) {
     }
     Folder folder(args[0]);
     const std::string& file = args[1];
-    const auto bytes = ReadFile(file);
+    const auto bytes = cli::ReadWholeFile(file);
     if (!bytes) throw UsageError(file + ": ファイルを読めません。");
     HistoryList history;
     try {
