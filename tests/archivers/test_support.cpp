@@ -1,7 +1,6 @@
 #include "test_support.h"
 
 #include <dlfcn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -11,19 +10,6 @@
 #include <stdexcept>
 
 namespace korvalen::archivers::test {
-
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "krv-arc-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    // Extracted files may be read-only.
-    for (auto& e : fs::recursive_directory_iterator(path_, ec)) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-}
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

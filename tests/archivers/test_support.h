@@ -9,26 +9,13 @@
 #include <vector>
 
 #include "korvalen/archiver_api.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::archivers::test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-    // The path as the command texts take folders: ending in "/".
-    std::string folder() const { return path_.string() + "/"; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
+using TempDir = korvalen::testsupport::TempFolder;
 
 std::string readFile(const fs::path& p);
 void writeFile(const fs::path& p, const std::string& bytes);

@@ -8,30 +8,9 @@
 #include <stdexcept>
 #include <string>
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvalen-platform-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+#include "korvalen/testsupport/temp_folder.h"
 
-    const std::filesystem::path& path() const { return path_; }
-    // A path inside the folder, as text.
-    std::string operator/(const std::string& relative) const { return (path_ / relative).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using korvalen::testsupport::TempFolder;
 
 inline std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

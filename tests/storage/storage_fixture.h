@@ -20,34 +20,13 @@
 #include "korvalen/platform/scripted_messages.h"
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::storage::testing {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag) {
-        std::random_device entropy;
-        path_ = fs::temp_directory_path() / (tag + "-" + std::to_string(entropy()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-    // The path as a folder text with a trailing separator.
-    std::string folder(const std::string& sub = {}) const {
-        std::string text = (sub.empty() ? path_ : path_ / sub).string();
-        return text.back() == '/' ? text : text + "/";
-    }
-
-private:
-    fs::path path_;
-};
+using korvalen::testsupport::TempFolder;
 
 // The system's classifier, except for the folders a test names.
 class TestDrives final : public platform::DriveClassifier {

@@ -9,6 +9,7 @@
 
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::tablestore::testing {
 
@@ -87,24 +88,6 @@ inline void Create(Database& db, const TableLayout& layout, const std::string& n
     t.create();
 }
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag = "tablestore") {
-        std::random_device random;
-        path_ = std::filesystem::temp_directory_path() / (tag + "-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using korvalen::testsupport::TempFolder;
 
 }  // namespace korvalen::tablestore::testing
