@@ -41,6 +41,11 @@ void ResultTable::Append(std::string_view text) {
     cellEnds_.push_back(static_cast<std::uint32_t>(text_.size()));
 }
 
+void ResultTable::AppendAmount(std::int64_t yen) {
+    korvalen::AppendAmount(text_, yen);
+    cellEnds_.push_back(static_cast<std::uint32_t>(text_.size()));
+}
+
 void ResultTable::Fill(std::vector<ResultRow> rows, bool westernCalendar) {
     rows_ = std::move(rows);
     rowCount_ = std::max(kMinimumResultRows, static_cast<int>(rows_.size()) + 1);
@@ -56,17 +61,29 @@ void ResultTable::Fill(std::vector<ResultRow> rows, bool westernCalendar) {
     }
     for (const ResultRow& r : rows_) {
         Append(FormatResultDate(r.date, westernCalendar));
-        Append(FormatAmount(r.borrowing));
-        Append(FormatAmount(r.repayment));
+        AppendAmount(r.borrowing);
+        AppendAmount(r.repayment);
         Append(r.days ? FormatDays(*r.days) : std::string());
         Append(FormatTableRate(r.appliedRate));
-        Append(FormatAmount(r.interest));
-        Append(FormatAmount(r.principalRepaid));
-        Append(FormatAmount(r.balance));
-        Append(r.unpaidInterestChange ? FormatAmount(*r.unpaidInterestChange) : std::string());
-        Append(recalculation ? FormatAmount(r.overpaymentInterest) : std::string());
+        AppendAmount(r.interest);
+        AppendAmount(r.principalRepaid);
+        AppendAmount(r.balance);
+        if (r.unpaidInterestChange) {
+            AppendAmount(*r.unpaidInterestChange);
+        } else {
+            Append({});
+        }
         if (recalculation) {
-            Append(r.unpaidOverpaymentInterest ? FormatAmount(*r.unpaidOverpaymentInterest) : std::string());
+            AppendAmount(r.overpaymentInterest);
+        } else {
+            Append({});
+        }
+        if (recalculation) {
+            if (r.unpaidOverpaymentInterest) {
+                AppendAmount(*r.unpaidOverpaymentInterest);
+            } else {
+                Append({});
+            }
         }
     }
 }

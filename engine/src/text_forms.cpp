@@ -26,19 +26,6 @@ std::string TwoDigits(int value) {
     return out;
 }
 
-std::string GroupThousands(std::uint64_t magnitude) {
-    char buffer[32];
-    char* end = buffer + sizeof buffer;
-    char* p = end;
-    int digits = 0;
-    do {
-        if (digits > 0 && digits % 3 == 0) *--p = ',';
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-        ++digits;
-    } while (magnitude != 0);
-    return std::string(p, end);
-}
 
 // "yy/mm/dd" after an optional prefix.
 std::string SlashedDate(std::string prefix, int year, int month, int day) {
@@ -78,9 +65,26 @@ std::string FirstCharacter(const std::string& text) {
 
 }  // namespace
 
+void AppendAmount(std::string& out, std::int64_t yen) {
+    char buffer[32];
+    char* const end = buffer + sizeof buffer;
+    char* p = end;
+    std::uint64_t magnitude = Magnitude(yen);
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0) *--p = ',';
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+        ++digits;
+    } while (magnitude != 0);
+    if (yen < 0) *--p = '-';
+    out.append(p, end);
+}
+
 std::string FormatAmount(std::int64_t yen) {
-    std::string digits = GroupThousands(Magnitude(yen));
-    return yen < 0 ? "-" + digits : digits;
+    std::string text;
+    AppendAmount(text, yen);
+    return text;
 }
 
 std::string FormatGridRate(FixedRate rate) { return ThreeDecimals(rate) + "%"; }

@@ -76,6 +76,7 @@ private:
     // one buffer: a table of a thousand rows then costs two allocations
     // instead of eleven thousand strings. Padding rows hold nothing.
     void Append(std::string_view text);
+    void AppendAmount(std::int64_t yen);
 
     CalculationKind kind_;
     int columns_;
