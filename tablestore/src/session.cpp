@@ -152,7 +152,7 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
     const fs::path idx = TableFile(folder_, name, kIndexExt);
     // The .idx is read before the attach: when it is missing, the rebuild
     // must run before this connection holds any lock on the file.
-    std::optional<std::string> stamp = forCheck ? std::nullopt : ReadSmallFile(idx, 256);
+    std::optional<std::string> stamp = forCheck ? std::nullopt : ReadSmallFile(idx, kStampReadLimit);
     std::error_code ec;
     if (!forCheck && !stamp && fs::exists(dat, ec)) {
         // The index file was deleted (the index repair does so): rebuild the

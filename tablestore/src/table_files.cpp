@@ -1,5 +1,6 @@
 #include "table_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -46,20 +47,31 @@ std::string IndexStamp(const Layout& layout) {
 }
 
 std::optional<std::string> ReadSmallFile(const fs::path& file, std::size_t limit) {
-    std::string text(limit, '\0');
+    // Every table open reads its .idx: one open, usually one read, one close.
+    std::string text;
 #ifdef _WIN32
     std::FILE* f = _wfopen(file.c_str(), L"rb");
     if (!f) return std::nullopt;
-    text.resize(std::fread(text.data(), 1, text.size(), f));
-    std::fclose(f);
+    auto readSome = [&](char* into, std::size_t room) { return static_cast<long long>(std::fread(into, 1, room, f)); };
 #else
-    // Every table open reads this file: one open, one read, one close.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    const ssize_t n = ::read(fd, text.data(), text.size());
-    ::close(fd);
-    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    auto readSome = [&](char* into, std::size_t room) { return static_cast<long long>(::read(fd, into, room)); };
 #endif
+    std::size_t used = 0;
+    while (used < limit) {
+        text.resize(std::min(limit, std::max<std::size_t>(512, text.size() * 2)));
+        const long long n = readSome(text.data() + used, text.size() - used);
+        if (n <= 0) break;
+        used += static_cast<std::size_t>(n);
+        if (used < text.size()) break;  // a short read of a plain file is its end
+    }
+#ifdef _WIN32
+    std::fclose(f);
+#else
+    ::close(fd);
+#endif
+    text.resize(used);
     return text;
 }
 

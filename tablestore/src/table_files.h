@@ -27,9 +27,13 @@ std::filesystem::path JournalOf(const std::filesystem::path& dataFile);
 // What the .idx holds for a layout: the index it stands for, nothing of the
 // table's name.
 std::string IndexStamp(const Layout& layout);
+// More than any stamp can hold: a key of SQLite's at most 2,000 columns with
+// names of at most 64 characters, and the stamp's own lines.
+inline constexpr std::size_t kStampReadLimit = 2000 * 65 + 64;
 inline constexpr std::string_view kBlobStamp = "KORVALEN TABLE BLOB 1\n";
 
 // A small file's first bytes (up to limit); nothing when it cannot be opened.
+// Reads no more than the file holds, so a generous limit costs nothing.
 std::optional<std::string> ReadSmallFile(const std::filesystem::path& file, std::size_t limit);
 
 enum class StampState { Missing, Matches, Differs };

@@ -381,6 +381,24 @@ TEST_F(TableTest, LayoutReadsBackAsDefined) {
     EXPECT_TRUE(o.indexFields().empty());
 }
 
+// A key of long field names makes an index stamp longer than a few hundred
+// bytes; the table must open again after it was made, and after a rebuild.
+TEST_F(TableTest, TableWithALongKeyOpensAgain) {
+    std::vector<FieldDef> fields;
+    for (char c : std::string("ABCDEF")) fields.push_back({std::string(60, c), FieldType::Int32, 0, true});
+    Table t(db, "LongKey");
+    t.setFieldDefs(fields);
+    t.setIndexDef(fields[0].name + ";" + fields[1].name + ";" + fields[2].name + ";" + fields[3].name + ";" +
+                  fields[4].name + ";" + fields[5].name);
+    t.create();
+    t.open();
+    EXPECT_EQ(t.indexFields().size(), 6u);
+    t.close();
+    db.deleteIndexFile("LongKey");
+    t.open();
+    EXPECT_TRUE(db.checkTable("LongKey").ok());
+}
+
 TEST_F(TableTest, DeletedIndexFileIsRebuiltAndNoRowIsLost) {
     {
         Table t(db, "SinseiT32");
