@@ -203,9 +203,7 @@ int Calc(const Arguments& args, std::ostream& out) {
     storage::StoredCase stored = LoadExisting(folder.database, seq);
     std::vector<CalculationWarning> warnings;
     CalculationOptions calculation{options.westernCalendar, [&](const CalculationWarning& w) { warnings.push_back(w); }};
-    // The recalculation writes its limit rates into the entries: a copy.
-    HistoryList entries = CopyHistory(stored.history);
-    const ResultTable table = RunCalculation(options.table, entries, stored.header, calculation);
+    const ResultTable table = RunCalculation(options.table, stored.history, stored.header, calculation);
     for (const auto& w : warnings) {
         const int row = static_cast<int>(w.entryIndex) + 1;
         std::cerr << "korvalen-db: 警告: 事件 " << seq << " の表の " << row << " 行目（" << table.cell(row, kColDate)
