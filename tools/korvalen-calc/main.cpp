@@ -11,7 +11,6 @@
 #include "korvalen/cli/result_tsv.h"
 #include "korvalen/engine/calculation.h"
 #include "korvalen/engine/errors.h"
-#include "korvalen/engine/history_csv.h"
 #include "korvalen/engine/text_forms.h"
 
 namespace {
@@ -60,14 +59,11 @@ int main(int argc, char** argv) {
     }
 
     const std::string& file = invocation.file;
-    const auto bytes = cli::ReadWholeFile(file);
-    if (!bytes) return Fail(file + ": ファイルを読めません。");
-
     const CaseRecord& settings = invocation.options.caseRecord;
     std::vector<CalculationWarning> warnings;
     std::string tsv;
     try {
-        HistoryList entries = ReadHistoryCsv(*bytes, settings.RIRITSU, settings.CHECKBOX == 1, settings.START_DAY);
+        HistoryList entries = cli::ReadHistoryFile(file, settings);
         // Warnings are printed after the run, each with the row it concerns.
         CalculationOptions options{invocation.options.westernCalendar,
                                    [&](const CalculationWarning& w) { warnings.push_back(w); }};
@@ -78,8 +74,8 @@ int main(int argc, char** argv) {
             std::cerr << kProgram << ": 警告: " << file << " の表の " << row << " 行目（"
                       << table.cell(row, kColDate) << "）: " << w.message << '\n';
         }
-    } catch (const HistoryCsvError& e) {
-        return Fail(file + " の " + std::to_string(e.line()) + " 行目: " + e.what());
+    } catch (const cli::UsageError& e) {
+        return Fail(e.what());
     } catch (const EngineError& e) {
         return Fail(file + ": " + e.what());
     }

@@ -153,15 +153,7 @@ int Import(const Arguments& args, std::ostream& out) {
                          std::string(cli::CaseOptionNames()) + "）");
     }
     Folder folder(args[0]);
-    const std::string& file = args[1];
-    const auto bytes = cli::ReadWholeFile(file);
-    if (!bytes) throw UsageError(file + ": ファイルを読めません。");
-    HistoryList history;
-    try {
-        history = ReadHistoryCsv(*bytes, header.RIRITSU, header.CHECKBOX == 1, header.START_DAY);
-    } catch (const HistoryCsvError& e) {
-        throw UsageError(file + " の " + std::to_string(e.line()) + " 行目: " + e.what());
-    }
+    const HistoryList history = cli::ReadHistoryFile(args[1], header);
     out << storage::SaveNewCase(folder.database, header, history) << '\n';
     return kOk;
 }

@@ -2,8 +2,13 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
+
+#include "korvalen/cli/case_options.h"
+#include "korvalen/engine/history_csv.h"
 
 namespace korvalen::cli {
+namespace {
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -15,6 +20,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
         return bytes;
     } catch (const std::ios_base::failure&) {
         return std::nullopt;
+    }
+}
+
+}  // namespace
+
+HistoryList ReadHistoryFile(const std::string& path, const CaseRecord& caseRecord) {
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) throw UsageError(path + ": ファイルを読めません。");
+    try {
+        return ReadHistoryCsv(*bytes, caseRecord.RIRITSU, caseRecord.CHECKBOX == 1, caseRecord.START_DAY);
+    } catch (const HistoryCsvError& e) {
+        throw UsageError(path + " の " + std::to_string(e.line()) + " 行目: " + e.what());
     }
 }
 
