@@ -2,16 +2,12 @@
 // recalculation of one history file and prints the table as TSV.
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "korvalen/cli/case_options.h"
 #include "korvalen/cli/history_file.h"
 #include "korvalen/cli/result_tsv.h"
-#include "korvalen/engine/calculation.h"
 #include "korvalen/engine/errors.h"
-#include "korvalen/engine/text_forms.h"
 
 namespace {
 
@@ -59,21 +55,12 @@ int main(int argc, char** argv) {
     }
 
     const std::string& file = invocation.file;
-    const CaseRecord& settings = invocation.options.caseRecord;
-    std::vector<CalculationWarning> warnings;
+    const cli::CaseOptions& options = invocation.options;
     std::string tsv;
     try {
-        HistoryList entries = cli::ReadHistoryFile(file, settings);
-        // Warnings are printed after the run, each with the row it concerns.
-        CalculationOptions options{invocation.options.westernCalendar,
-                                   [&](const CalculationWarning& w) { warnings.push_back(w); }};
-        const ResultTable table = RunCalculation(invocation.options.table, entries, settings, options);
-        tsv = cli::ResultTsv(table);
-        for (const auto& w : warnings) {
-            const int row = static_cast<int>(w.entryIndex) + 1;
-            std::cerr << kProgram << ": 警告: " << file << " の表の " << row << " 行目（"
-                      << table.cell(row, kColDate) << "）: " << w.message << '\n';
-        }
+        HistoryList entries = cli::ReadHistoryFile(file, options.caseRecord);
+        tsv = cli::CalculationTsv(options.table, entries, options.caseRecord, options.westernCalendar,
+                                  std::string(kProgram) + ": 警告: " + file);
     } catch (const cli::UsageError& e) {
         return Fail(e.what());
     } catch (const EngineError& e) {

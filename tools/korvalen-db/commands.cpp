@@ -10,7 +10,6 @@
 #include "korvalen/cli/case_options.h"
 #include "korvalen/cli/history_file.h"
 #include "korvalen/cli/result_tsv.h"
-#include "korvalen/engine/calculation.h"
 #include "korvalen/engine/dates.h"
 #include "korvalen/engine/history_csv.h"
 #include "korvalen/engine/text_forms.h"
@@ -193,15 +192,8 @@ int Calc(const Arguments& args, std::ostream& out) {
     const std::int32_t seq = ParseSeq(args[1]);
     Folder folder(args[0]);
     storage::StoredCase stored = LoadExisting(folder.database, seq);
-    std::vector<CalculationWarning> warnings;
-    CalculationOptions calculation{options.westernCalendar, [&](const CalculationWarning& w) { warnings.push_back(w); }};
-    const ResultTable table = RunCalculation(options.table, stored.history, stored.header, calculation);
-    for (const auto& w : warnings) {
-        const int row = static_cast<int>(w.entryIndex) + 1;
-        std::cerr << "korvalen-db: 警告: 事件 " << seq << " の表の " << row << " 行目（" << table.cell(row, kColDate)
-                  << "）: " << w.message << '\n';
-    }
-    out << cli::ResultTsv(table);
+    out << cli::CalculationTsv(options.table, stored.history, stored.header, options.westernCalendar,
+                               "korvalen-db: 警告: 事件 " + std::to_string(seq));
     return kOk;
 }
 

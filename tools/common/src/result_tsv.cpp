@@ -1,5 +1,8 @@
 #include "korvalen/cli/result_tsv.h"
 
+#include <iostream>
+#include <vector>
+
 namespace korvalen::cli {
 
 std::string ResultTsv(const ResultTable& table) {
@@ -13,6 +16,19 @@ std::string ResultTsv(const ResultTable& table) {
         out.push_back('\n');
     }
     return out;
+}
+
+std::string CalculationTsv(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
+                           bool westernCalendar, std::string_view warningStart) {
+    std::vector<CalculationWarning> warnings;
+    const CalculationOptions options{westernCalendar, [&](const CalculationWarning& w) { warnings.push_back(w); }};
+    const ResultTable table = RunCalculation(kind, entries, caseRecord, options);
+    for (const auto& w : warnings) {
+        const int row = static_cast<int>(w.entryIndex) + 1;
+        std::cerr << warningStart << " の表の " << row << " 行目（" << table.cell(row, kColDate) << "）: " << w.message
+                  << '\n';
+    }
+    return ResultTsv(table);
 }
 
 }  // namespace korvalen::cli

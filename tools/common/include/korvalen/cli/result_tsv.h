@@ -2,7 +2,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "korvalen/engine/calculation.h"
 #include "korvalen/engine/result_table.h"
 
 namespace korvalen::cli {
@@ -11,5 +13,12 @@ namespace korvalen::cli {
 // holds it, empty cells empty, no padding rows. The lender's one-pixel
 // spacer column carries nothing and is left out.
 std::string ResultTsv(const ResultTable& table);
+
+// Runs the calculation and gives its table as ResultTsv does. The warnings
+// of the run are written to std::cerr first, once the table is known, so
+// each line names its row and date: `warningStart` + " の表の N 行目（date）: "
+// + the message.
+std::string CalculationTsv(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
+                           bool westernCalendar, std::string_view warningStart);
 
 }  // namespace korvalen::cli
