@@ -43,19 +43,6 @@ const std::map<std::string_view, Command>& Commands() {
     return commands;
 }
 
-// The calculator's option list, less the two that choose what to print: import stores a case, it prints nothing.
-std::string ImportOptionsUsage() {
-    std::string usage;
-    std::string_view rest = cli::CaseOptionsUsage();
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1);
-        rest.remove_prefix(line.size());
-        if (!line.starts_with("  --table") && !line.starts_with("  --western")) usage += line;
-    }
-    return usage;
-}
-
 int Fail(int code, std::string message) {
     // The program's messages break lines the Windows way.
     for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;) message.replace(at, 2, "\n");
@@ -67,7 +54,7 @@ int Fail(int code, std::string message) {
 
 int main(int argc, char** argv) {
     if (argc < 2 || !Commands().count(argv[1])) {
-        std::cerr << kUsage << ImportOptionsUsage();
+        std::cerr << kUsage << cli::CaseOptionsUsage();
         return argc < 2 ? dbtool::kBadInput : Fail(dbtool::kBadInput, std::string("不明なコマンドです: ") + argv[1]);
     }
     const Arguments args(argv + 2, argv + argc);

@@ -10,7 +10,6 @@ namespace korvalen::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "  --table=lender|recalc        表示する表（業者計算 / 引直計算、既定 recalc）\n"
     "  --method=0..5                日割り計算の方法 KEISAN_KIND（既定 0）\n"
     "  --rate=PERCENT               約定利率 RIRITSU（既定 0）\n"
     "  --first-day=yes|no           借入当日の利息を計算する SYONITI_UMU（既定 yes）\n"
@@ -19,8 +18,7 @@ constexpr std::string_view kUsage =
     "  --start-date=YYYY-MM-DD      計算開始年月日 START_DAY（既定 なし）\n"
     "  --start-balance=YEN          計算開始時点の残高 START_KARI（既定 0）\n"
     "  --reference-borrowing=YEN    引直利率適用基準借入 HIKI_RIRITU（既定 0）\n"
-    "  --input-order                同一日は入力順 CHECKBOX = 1（既定 0）\n"
-    "  --western                    日付を西暦で表示（既定 和暦）\n";
+    "  --input-order                同一日は入力順 CHECKBOX = 1（既定 0）\n";
 
 [[noreturn]] void Refuse(std::string_view name, std::string_view value, std::string_view expected) {
     throw UsageError("--" + std::string(name) + " の値「" + std::string(value) + "」が不正です。" +

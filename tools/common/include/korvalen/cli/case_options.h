@@ -27,7 +27,8 @@ struct CaseOptions {
 // UsageError for a case option with a bad value.
 bool ApplyCaseOption(std::string_view argument, CaseOptions& options);
 
-// The option lines of the usage text.
+// The usage lines of the settings a case keeps; --table and --western,
+// which only choose what is printed, are left to the tool that prints.
 std::string_view CaseOptionsUsage();
 // The option names on one line, for a message about an unknown option.
 std::string_view CaseOptionNames();
