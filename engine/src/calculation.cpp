@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 
 #include "korvalen/engine/day_count.h"
 #include "korvalen/engine/errors.h"
@@ -187,14 +186,11 @@ private:
     CandidateRate rate_;                  // R
     std::size_t index_ = 0;
 
-    const WarningSink sink_ = [this](const std::string& message) {
-        const CalculationWarning warning{index_, message};
-        if (options_.onWarning) {
-            options_.onWarning(warning);
-        } else {
-            std::cerr << message << '\n';
-        }
-    };
+    // Without a receiver the day count writes the warning to std::cerr itself.
+    const WarningSink sink_ =
+        options_.onWarning
+            ? WarningSink([this](const std::string& message) { options_.onWarning({index_, message}); })
+            : WarningSink();
 };
 
 }  // namespace

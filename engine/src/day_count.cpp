@@ -52,6 +52,15 @@ DayNumber PeriodEnd(DayNumber start, FixedDays days) {
     return static_cast<DayNumber>(std::floor(end));
 }
 
+// An empty sink still shows the warning, as one line on std::cerr.
+void DeliverWarning(const WarningSink& warn, const std::string& message) {
+    if (warn) {
+        warn(message);
+    } else {
+        std::cerr << message << '\n';
+    }
+}
+
 std::int32_t LeapCalendarYear(Money principal, FixedRate rate, FixedDays days, DayNumber start,
                               const WarningSink& warn) {
     const int y1 = CivilFromDayNumber(start).year;
@@ -130,14 +139,6 @@ std::vector<std::string> LeapYearWarnings(const HistoryList& entries) {
         messages.push_back("閏年をまたぐ期間があります。\r\n【" + FormatGridDate(a) + "～" + FormatGridDate(b) + "】");
     }
     return messages;
-}
-
-void DeliverWarning(const WarningSink& warn, const std::string& message) {
-    if (warn) {
-        warn(message);
-    } else {
-        std::cerr << message << '\n';
-    }
 }
 
 std::int32_t PeriodInterest(DayCountMethod method, Money principal, FixedRate rate, FixedDays days, DayNumber start,

@@ -57,7 +57,4 @@ std::int32_t PeriodInterest(DayCountMethod method, Money principal, FixedRate ra
 // entries are in date order.
 std::vector<std::string> LeapYearWarnings(const HistoryList& entries);
 
-// Writes a warning to the sink, or to std::cerr when the sink is empty.
-void DeliverWarning(const WarningSink& warn, const std::string& message);
-
 }  // namespace korvalen
