@@ -13,7 +13,7 @@ namespace {
 constexpr std::int64_t kBalanceLimitYen = 100'000'000'000'000;
 
 void CheckBalance(Money balance) {
-    if (std::llabs(MoneyToYen(balance)) > kBalanceLimitYen) {
+    if (std::llabs(TruncYen(balance)) > kBalanceLimitYen) {
         throw CalculationOverflow("残元金が扱える金額の範囲を超えました。計算できません。");
     }
 }
@@ -132,7 +132,7 @@ private:
         balance_ -= YenToMoney(principal);
         if (k != 0) balance_ += YenToMoney(k);
         CheckBalance(balance_);
-        row.balance = MoneyToYen(balance_);
+        row.balance = TruncYen(balance_);
         return row;
     }
 
@@ -143,7 +143,7 @@ private:
         if (i == 0 && case_.HIKI_RIRITU != 0) {
             rate_.Set(LimitRateFor(case_.HIKI_RIRITU));
         } else if (balance_ > 0) {
-            rate_.Set(LimitRateFor(MoneyToYen(balance_)));
+            rate_.Set(LimitRateFor(TruncYen(balance_)));
         } else if (prev) {
             rate_.Set(prev->rate);
         }

@@ -28,8 +28,6 @@ std::int64_t RoundYen(Money value) {
     return value >= 0 ? (value + 5000) / kFixedOne : (value - 5000) / kFixedOne;
 }
 
-std::int64_t TruncYen(Money value) { return value / kFixedOne; }
-
 FixedDays DayCountFixed(double earlier, double later) {
     const long double days = static_cast<long double>(later) - static_cast<long double>(earlier);
     return static_cast<FixedDays>(std::llrintl(days * 10000.0L));

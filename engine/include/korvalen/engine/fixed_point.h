@@ -22,13 +22,11 @@ FixedRate RateToFixed(double percent);
 double FixedToPercent(FixedRate rate);
 
 constexpr Money YenToMoney(std::int64_t yen) { return yen * kFixedOne; }
-// Inside the calculation a money value becomes yen by cutting toward zero.
-constexpr std::int64_t MoneyToYen(Money value) { return value / kFixedOne; }
 
 // Whole yen, halves away from zero (used where figures are printed).
 std::int64_t RoundYen(Money value);
-// Whole yen, toward zero.
-std::int64_t TruncYen(Money value);
+// Whole yen, toward zero: how a money value becomes yen inside the calculation.
+constexpr std::int64_t TruncYen(Money value) { return value / kFixedOne; }
 
 // Fixed-point day count of the period between two day numbers.
 FixedDays DayCountFixed(double earlier, double later);
