@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +12,8 @@
 #if !defined(_WIN32)
 #include <sys/wait.h>
 #endif
+
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace {
 
@@ -33,15 +34,8 @@ std::string Slurp(const fs::path& path) {
 
 class CalcCli : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("korvalen-calc-test-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     fs::path Write(const std::string& name, const std::string& bytes) {
-        const fs::path path = folder_ / name;
+        const fs::path path = folder_.path() / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
@@ -49,8 +43,8 @@ protected:
     Result Run(const std::vector<std::string>& args) {
         std::string command = "\"" + (fs::path(KORVALEN_BIN_DIR) / "korvalen-calc").string() + "\"";
         for (const auto& arg : args) command += " \"" + arg + "\"";
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
+        const fs::path out = folder_.path() / "stdout.txt";
+        const fs::path err = folder_.path() / "stderr.txt";
         command += " >\"" + out.string() + "\" 2>\"" + err.string() + "\"";
         const int status = std::system(command.c_str());
 #if defined(_WIN32)
@@ -61,7 +55,7 @@ protected:
         return Result{code, Slurp(out), Slurp(err)};
     }
 
-    fs::path folder_;
+    korvalen::testsupport::TempFolder folder_{"korvalen-calc-test"};
 };
 
 // The overpaid history of the worked example, out of date order, with a BOM,
@@ -147,7 +141,7 @@ TEST_F(CalcCli, BadInputIsRefusedWithExitTwoAndNothingOnStdout) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path file = folder_ / "bad.csv";
+        const fs::path file = folder_.path() / "bad.csv";
         fs::remove(file);
         if (!c.content.empty()) Write("bad.csv", c.content);
         const Result r = Run(With(c.args, {file.string()}));
