@@ -1,6 +1,5 @@
 #include "korvalen/engine/history_csv.h"
 
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -155,10 +154,7 @@ HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inp
 std::string WriteHistoryCsv(const HistoryList& entries) {
     std::string out = "年月日,借入,返済,利率\n";
     for (const auto& entry : entries) {
-        const CivilDate d = CivilFromDayNumber(entry->date);
-        char date[32];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d", d.year, d.month, d.day);
-        out += date;
+        out += FormatIsoDate(entry->date);
         out += "," + std::to_string(entry->borrowing) + "," + std::to_string(entry->repayment) + "," +
                RateDecimal(entry->rate) + "\n";
     }

@@ -132,6 +132,13 @@ std::string FormatMessageDate(DayNumber day) {
     return std::to_string(d.year) + "年" + std::to_string(d.month) + "月" + std::to_string(d.day) + "日";
 }
 
+std::string FormatIsoDate(DayNumber day) {
+    const CivilDate d = CivilFromDayNumber(day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return text;
+}
+
 std::int32_t ParseAmountText(std::string_view text) {
     std::int64_t value = 0;
     for (char c : text) {

@@ -74,6 +74,7 @@ TEST(TextForms, LongAndMessageDates) {
     EXPECT_EQ(FormatStartDate(Day("2006-03-10"), false), "平成18年03月10日");
     EXPECT_EQ(FormatMessageDate(Day("2006-03-10")), "2006年3月10日");
     EXPECT_EQ(FormatMessageDate(Day("2006-12-01")), "2006年12月1日");
+    EXPECT_EQ(FormatIsoDate(Day("2006-03-01")), "2006-03-01");
 }
 
 }  // namespace

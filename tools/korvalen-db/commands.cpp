@@ -10,7 +10,6 @@
 #include "korvalen/cli/case_options.h"
 #include "korvalen/cli/history_file.h"
 #include "korvalen/cli/result_tsv.h"
-#include "korvalen/engine/dates.h"
 #include "korvalen/engine/history_csv.h"
 #include "korvalen/engine/text_forms.h"
 #include "korvalen/platform/file_ops.h"
@@ -75,11 +74,7 @@ std::optional<std::string> TextOption(std::string_view argument, std::string_vie
 }
 
 std::string FormatDate(std::int32_t day) {
-    if (day == 0) return {};
-    const CivilDate date = CivilFromDayNumber(day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
+    return day == 0 ? std::string() : FormatIsoDate(day);
 }
 
 std::string FormatFloat(double value) {

@@ -33,6 +33,8 @@ std::string FormatStartDateEra(DayNumber day);
 std::string FormatStartDate(DayNumber day, bool westernCalendar);
 // Date quoted in the start-date message: 2006年3月10日.
 std::string FormatMessageDate(DayNumber day);
+// The history CSV's and the tools' date: 2006-03-10.
+std::string FormatIsoDate(DayNumber day);
 
 // A grid amount cell → yen: its digits in order, everything else skipped
 // (-5,000 reads 5000, abc reads 0). Throws ConversionError when the digits
