@@ -107,16 +107,11 @@ void KorvalenDB::RepairRememberedFolders() {
 }
 
 void KorvalenDB::ResolveDatabaseFolder(const std::string& iniValue) {
-    if (!iniValue.empty()) {
-        databaseFolder_ = platform::WithTrailingSeparator(iniValue);
-    } else {
-        if (platform::UpperAscii(programFolder_).find(kSep + "VEX") == std::string::npos) {
-            messages_->Show(MessageType::Error, Buttons::Ok, std::string(kNotInVexFolder));
-            throw platform::EndProgram("program folder outside a vex folder");
-        }
-        databaseFolder_ = LocalDatabaseFolder();
+    if (iniValue.empty() && platform::UpperAscii(programFolder_).find(kSep + "VEX") == std::string::npos) {
+        messages_->Show(MessageType::Error, Buttons::Ok, std::string(kNotInVexFolder));
+        throw platform::EndProgram("program folder outside a vex folder");
     }
-    database_.setDirectory(databaseFolder_);
+    SetDatabaseFolder(iniValue.empty() ? LocalDatabaseFolder() : iniValue);
 
     // A share written as a UNC path (two separators first) or a folder on a
     // network file system belongs to another PC: this one is its client. A
@@ -191,7 +186,7 @@ void KorvalenDB::DataModuleCreate() {
         settings_->Write(platform::kVersionKey, "CONST", "CSKubun", "1");
     }
 
-    if (!clientMode_ && !platform::FolderExists(databaseFolder_)) platform::CreateFolders(databaseFolder_);
+    if (!clientMode_) platform::CreateFolders(databaseFolder_);
 
     BuildLock lock(databaseFolder_, facts_.computerName);
     if (!lock.Acquire(!clientMode_, wait_)) {

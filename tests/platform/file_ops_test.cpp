@@ -64,7 +64,9 @@ TEST(FileOperations, ExistRemoveRenameAndCreateFolders) {
     WriteWholeFile(file, "rows");
     EXPECT_TRUE(FileExists(file));
     EXPECT_FALSE(FolderExists(file));
+    EXPECT_THROW(CreateFolders(file), PlatformError);
     EXPECT_THROW(CreateFolders(file + "/sub"), PlatformError);
+    EXPECT_THROW(CreateFolders(""), PlatformError);
 
     const std::string target = folder + "/SinseiT13.dat";
     RenameFile(file, target);
