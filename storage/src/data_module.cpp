@@ -1,7 +1,5 @@
 #include "korvalen/storage/data_module.h"
 
-#include <thread>
-
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/installation.h"
@@ -54,8 +52,6 @@ std::string PartBefore(const std::string& folder, const std::string& marker) {
     return at == std::string::npos ? std::string() : folder.substr(0, at);
 }
 
-void SleepFor(std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }
-
 }  // namespace
 
 KorvalenDB::KorvalenDB(platform::SettingsStore& settings, platform::MessageService& messages,
@@ -66,7 +62,7 @@ KorvalenDB::KorvalenDB(platform::SettingsStore& settings, platform::MessageServi
       drives_(&drives),
       clock_(&clock),
       facts_(std::move(facts)),
-      wait_(wait ? std::move(wait) : BuildLock::Wait(SleepFor)),
+      wait_(std::move(wait)),
       programFolder_(platform::WithTrailingSeparator(facts_.programFolder)),
       programKey_(platform::ProgramKeyFor(facts_.programFileVersion)) {
     if (!facts_.fileSystemOf) facts_.fileSystemOf = FileSystemOf;
