@@ -6,10 +6,15 @@
 
 #include "korvalen/platform/errors.h"
 #include "korvalen/platform/file_ops.h"
-#include "temp_folder.h"
+#include "korvalen/testsupport/files.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::platform {
 namespace {
+
+using korvalen::testsupport::ReadWholeFile;
+using korvalen::testsupport::TempFolder;
+using korvalen::testsupport::WriteWholeFile;
 
 TEST(CreateFileExclusive, CreatesOnceAndNeverOverwrites) {
     TempFolder dir;
