@@ -7,16 +7,16 @@
 #include <random>
 #include <sstream>
 
-#include "child_process.h"
 #include "korvalen/storage/case_store.h"
 #include "korvalen/storage/schema.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/child_process.h"
 #include "storage_fixture.h"
 
 namespace korvalen::storage {
 namespace {
 
-using korvalen::testing::ChildProcess;
+using korvalen::testsupport::ChildProcess;
 using namespace storage::testing;
 
 const std::string kBin = KORVALEN_BIN_DIR;
