@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "korvalen/platform/errors.h"
+#include "korvalen/platform/paths.h"
 #include "qt_text.h"
 
 namespace korvalen::platform {
@@ -77,7 +78,7 @@ IniSettingsStore::IniSettingsStore(std::string rootFolder) : root_(std::move(roo
 
 std::string IniSettingsStore::FileFor(std::string_view key) const {
     constexpr std::string_view software = "Software\\";
-    if (key.size() >= software.size() && ToQ(key.substr(0, software.size())).compare(ToQ(software), Qt::CaseInsensitive) == 0) {
+    if (key.size() >= software.size() && SameFolder(key.substr(0, software.size()), software)) {
         key.remove_prefix(software.size());
     }
     QStringList parts = ToQ(key).split(QLatin1Char('\\'));

@@ -16,7 +16,6 @@ using platform::Buttons;
 using platform::MessageType;
 namespace codes = tablestore::codes;
 
-constexpr std::uint16_t kTableObjectMissing = 8712;
 constexpr std::uint16_t kIndexOutOfDate = 12034;
 constexpr std::uint16_t kEngineNotInitialised = 10758;
 constexpr std::uint16_t kNetworkInitFailed = 11265;
@@ -60,22 +59,21 @@ public:
     AfterError Engine(const tablestore::EngineError& e) {
         const std::string text = e.message();
         switch (e.code()) {
-        case kTableObjectMissing:
+        case codes::TableNotFound:
         case codes::HeaderCorrupt:
         case codes::RecordCorrupt:
         case kIndexOutOfDate:
             Info(text + "\r\n該当ファイルを再作成します。");
-            DeleteTableFiles(e.tableName());
+            DeleteFiles(e.tableName(), &tablestore::Database::deleteTable);
             dm_.DataModuleCreate();
             return AfterError::GoOn;
         case codes::IndexCorrupt:
             Info(text + "\r\n該当ファイルのインデックスを再構築します。");
-            DeleteIndexFile(e.tableName());
+            DeleteFiles(e.tableName(), &tablestore::Database::deleteIndexFile);
             dm_.DataModuleCreate();
             return AfterError::GoOn;
         case codes::OutOfMemory:
-            messages_.ShowPlain(kOutOfMemory);
-            return AfterError::EndProgram;
+            return Memory();
         case codes::DiskFull:
             messages_.ShowPlain("【ディスク容量が足りません】\r\n不要なファイルを削除するか、ディスク容量を拡張して下さい。");
             return AfterError::EndProgram;
@@ -138,7 +136,7 @@ public:
             return AfterError::EndProgram;
         case codes::TableExists:
             Info(text + "\r\n該当ファイルを再作成します。再起動して下さい。");
-            DeleteTableFiles(e.tableName());
+            DeleteFiles(e.tableName(), &tablestore::Database::deleteTable);
             return AfterError::EndProgram;
         default:
             messages_.ShowPlain(UnexpectedMessage(e.code()));
@@ -177,22 +175,12 @@ private:
     // Deletions that fail (a file absent or locked) are passed over: the
     // database is opened again all the same, and damage that is still
     // there shows at the next access.
-    void DeleteTableFiles(const std::string& table) {
+    void DeleteFiles(const std::string& table, void (tablestore::Database::*remove)(std::string_view)) {
         if (table.empty()) return;
         tablestore::Database& db = dm_.TableDatabase1();
         db.disconnect();
         try {
-            db.deleteTable(table);
-        } catch (const std::exception&) {
-        }
-    }
-
-    void DeleteIndexFile(const std::string& table) {
-        if (table.empty()) return;
-        tablestore::Database& db = dm_.TableDatabase1();
-        db.disconnect();
-        try {
-            db.deleteIndexFile(table);
+            (db.*remove)(table);
         } catch (const std::exception&) {
         }
     }

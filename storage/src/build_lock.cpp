@@ -1,5 +1,7 @@
 #include "korvalen/storage/build_lock.h"
 
+#include <thread>
+
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/paths.h"
 #include "korvalen/platform/profile_file.h"
@@ -34,7 +36,11 @@ bool BuildLock::Acquire(bool take, const Wait& wait) {
     for (;;) {
         while (holder) {
             if (waits == kMostWaits) return false;
-            wait(kWaitStep);
+            if (wait) {
+                wait(kWaitStep);
+            } else {
+                std::this_thread::sleep_for(kWaitStep);
+            }
             ++waits;
             holder = Holder();
         }

@@ -22,15 +22,6 @@ constexpr std::string_view kCopySuffix = "(コピー)";
 constexpr int kFirstCopiedCaseField = 4;
 constexpr int kFirstCopiedHistoryField = 3;
 
-std::int32_t SeqAfterHighest(tablestore::Database& database) {
-    const std::int64_t next = detail::HighestCaseSeq(database).value_or(-1) + 1;
-    if (next > kHighestSeq) {
-        throw tablestore::DataError("事件番号が上限（32,767）に達したため、新しい事件を作れません。\r\n"
-                                    "不要な事件を削除するか、最後の事件を削除してから作成して下さい。");
-    }
-    return static_cast<std::int32_t>(next);
-}
-
 }  // namespace
 
 std::vector<CaseListRow> ListCases(tablestore::Database& database) {
@@ -62,7 +53,14 @@ std::string DebtorCaption(const std::string& debtor) { return debtor.empty() ? "
 
 std::string EntryCountText(std::int64_t entries) { return FormatAmount(entries); }
 
-std::int32_t NextCaseSeq(tablestore::Database& database) { return SeqAfterHighest(database); }
+std::int32_t NextCaseSeq(tablestore::Database& database) {
+    const std::int64_t next = detail::SeqAfterHighest(database);
+    if (next > kHighestSeq) {
+        throw tablestore::DataError("事件番号が上限（32,767）に達したため、新しい事件を作れません。\r\n"
+                                    "不要な事件を削除するか、最後の事件を削除してから作成して下さい。");
+    }
+    return static_cast<std::int32_t>(next);
+}
 
 void DeleteCases(tablestore::Database& database, const std::vector<std::int32_t>& seqs,
                  const std::function<void(std::int32_t)>& deleted) {
@@ -75,7 +73,7 @@ void DeleteCases(tablestore::Database& database, const std::vector<std::int32_t>
 std::int32_t DuplicateCase(tablestore::Database& database, std::int32_t seq) {
     CheckSeq(seq);
     return detail::InTransaction(database, [&] {
-        const std::int32_t newSeq = SeqAfterHighest(database);
+        const std::int32_t newSeq = NextCaseSeq(database);
         Table from(database, std::string(kCaseTable));
         Table to(database, std::string(kCaseTable));
         from.open();

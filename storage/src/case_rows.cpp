@@ -21,13 +21,13 @@ bool CaseExists(tablestore::Database& database, std::int32_t seq) {
     return cases.findKey({kCaseCode, seq});
 }
 
-std::optional<std::int32_t> HighestCaseSeq(tablestore::Database& database) {
+std::int64_t SeqAfterHighest(tablestore::Database& database) {
     Table cases(database, std::string(kCaseTable));
     cases.open();
     cases.setRange({kCaseCode});
     cases.last();
-    if (cases.eof()) return std::nullopt;
-    return cases.fieldByName("SEQ").asInteger();
+    if (cases.eof()) return 0;
+    return std::int64_t{cases.fieldByName("SEQ").asInteger()} + 1;
 }
 
 void DeleteCaseRows(tablestore::Database& database, std::int32_t seq) {

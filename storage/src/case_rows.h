@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <optional>
 
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/table.h"
@@ -14,8 +13,9 @@ namespace korvalen::storage::detail {
 // Deletes every row of the range.
 void DeleteRange(tablestore::Table& table, std::initializer_list<tablestore::KeyValue> range);
 bool CaseExists(tablestore::Database& database, std::int32_t seq);
-// The highest SEQ of the cases (CODE 9999); nothing when there is none.
-std::optional<std::int32_t> HighestCaseSeq(tablestore::Database& database);
+// The number after the highest SEQ of the cases (CODE 9999), 0 when there
+// is none; the callers check it against the limit, each with its own words.
+std::int64_t SeqAfterHighest(tablestore::Database& database);
 // The case row, when there is one, and all its history rows.
 void DeleteCaseRows(tablestore::Database& database, std::int32_t seq);
 

@@ -88,6 +88,18 @@ void WriteCase(tablestore::Database& database, std::int32_t seq, const CaseRecor
     }
 }
 
+// Apart from the SEQ check, so that SaveNewCase checks its preferred number
+// in place of the header's.
+void CheckFieldsFit(const CaseRecord& header, const HistoryList& history) {
+    CheckTextFits("債権者名", header.GYOSYA_NAME, 40);
+    CheckTextFits("債務者名", header.NAME, 40);
+    CheckTextFits("備考", header.BIKO, 160);
+    if (history.size() > static_cast<std::size_t>(kHighestSeq) + 1) {
+        throw tablestore::DataError("取引が多すぎるため保存できません。\r\n一つの事件に保存できる取引は " +
+                                    FormatAmount(kHighestSeq + 1) + " 件までです。");
+    }
+}
+
 }  // namespace
 
 void CheckSeq(std::int64_t seq) {
@@ -99,13 +111,7 @@ void CheckSeq(std::int64_t seq) {
 
 void CheckCaseFits(const CaseRecord& header, const HistoryList& history) {
     CheckSeq(header.SEQ);
-    CheckTextFits("債権者名", header.GYOSYA_NAME, 40);
-    CheckTextFits("債務者名", header.NAME, 40);
-    CheckTextFits("備考", header.BIKO, 160);
-    if (history.size() > static_cast<std::size_t>(kHighestSeq) + 1) {
-        throw tablestore::DataError("取引が多すぎるため保存できません。\r\n一つの事件に保存できる取引は " +
-                                    FormatAmount(kHighestSeq + 1) + " 件までです。");
-    }
+    CheckFieldsFit(header, history);
 }
 
 std::optional<StoredCase> LoadCase(tablestore::Database& database, std::int32_t seq) {
@@ -142,13 +148,12 @@ void SaveCase(tablestore::Database& database, const CaseRecord& header, const Hi
 
 std::int32_t SaveNewCase(tablestore::Database& database, const CaseRecord& header, const HistoryList& history,
                          std::optional<std::int32_t> preferredSeq) {
-    CaseRecord checked = header;
-    checked.SEQ = preferredSeq.value_or(0);
-    CheckCaseFits(checked, history);
+    CheckSeq(preferredSeq.value_or(0));
+    CheckFieldsFit(header, history);
     return detail::InTransaction(database, [&] {
         std::int32_t seq = preferredSeq.value_or(-1);
         if (seq < 0 || detail::CaseExists(database, seq)) {
-            const std::int64_t next = detail::HighestCaseSeq(database).value_or(-1) + 1;
+            const std::int64_t next = detail::SeqAfterHighest(database);
             CheckSeq(next);
             seq = static_cast<std::int32_t>(next);
         }

@@ -1,7 +1,5 @@
 #include "korvalen/storage/data_module.h"
 
-#include <thread>
-
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/installation.h"
@@ -54,8 +52,6 @@ std::string PartBefore(const std::string& folder, const std::string& marker) {
     return at == std::string::npos ? std::string() : folder.substr(0, at);
 }
 
-void SleepFor(std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }
-
 }  // namespace
 
 KorvalenDB::KorvalenDB(platform::SettingsStore& settings, platform::MessageService& messages,
@@ -66,7 +62,7 @@ KorvalenDB::KorvalenDB(platform::SettingsStore& settings, platform::MessageServi
       drives_(&drives),
       clock_(&clock),
       facts_(std::move(facts)),
-      wait_(wait ? std::move(wait) : BuildLock::Wait(SleepFor)),
+      wait_(std::move(wait)),
       programFolder_(platform::WithTrailingSeparator(facts_.programFolder)),
       programKey_(platform::ProgramKeyFor(facts_.programFileVersion)) {
     if (!facts_.fileSystemOf) facts_.fileSystemOf = FileSystemOf;
@@ -107,16 +103,11 @@ void KorvalenDB::RepairRememberedFolders() {
 }
 
 void KorvalenDB::ResolveDatabaseFolder(const std::string& iniValue) {
-    if (!iniValue.empty()) {
-        databaseFolder_ = platform::WithTrailingSeparator(iniValue);
-    } else {
-        if (platform::UpperAscii(programFolder_).find(kSep + "VEX") == std::string::npos) {
-            messages_->Show(MessageType::Error, Buttons::Ok, std::string(kNotInVexFolder));
-            throw platform::EndProgram("program folder outside a vex folder");
-        }
-        databaseFolder_ = LocalDatabaseFolder();
+    if (iniValue.empty() && platform::UpperAscii(programFolder_).find(kSep + "VEX") == std::string::npos) {
+        messages_->Show(MessageType::Error, Buttons::Ok, std::string(kNotInVexFolder));
+        throw platform::EndProgram("program folder outside a vex folder");
     }
-    database_.setDirectory(databaseFolder_);
+    SetDatabaseFolder(iniValue.empty() ? LocalDatabaseFolder() : iniValue);
 
     // A share written as a UNC path (two separators first) or a folder on a
     // network file system belongs to another PC: this one is its client. A
@@ -191,7 +182,7 @@ void KorvalenDB::DataModuleCreate() {
         settings_->Write(platform::kVersionKey, "CONST", "CSKubun", "1");
     }
 
-    if (!clientMode_ && !platform::FolderExists(databaseFolder_)) platform::CreateFolders(databaseFolder_);
+    if (!clientMode_) platform::CreateFolders(databaseFolder_);
 
     BuildLock lock(databaseFolder_, facts_.computerName);
     if (!lock.Acquire(!clientMode_, wait_)) {

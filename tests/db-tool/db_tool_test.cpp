@@ -7,16 +7,16 @@
 #include <random>
 #include <sstream>
 
-#include "child_process.h"
 #include "korvalen/storage/case_store.h"
 #include "korvalen/storage/schema.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/child_process.h"
 #include "storage_fixture.h"
 
 namespace korvalen::storage {
 namespace {
 
-using korvalen::testing::ChildProcess;
+using korvalen::testsupport::ChildProcess;
 using namespace storage::testing;
 
 const std::string kBin = KORVALEN_BIN_DIR;
@@ -78,7 +78,7 @@ TEST_F(DbToolTest, ImportListCalcExportDuplicateDeleteCheck) {
 
     // Exported and imported again: the same entries in the same order.
     const std::string csv = Db({"export", folder, "0"}).out;
-    WriteBytes(root.path() / "again.csv", csv);
+    WriteWholeFile(root.path() / "again.csv", csv);
     EXPECT_EQ(Db({"import", folder, (root.path() / "again.csv").string(), "--rate=29.2"}).out, "1\n");
     EXPECT_EQ(Db({"export", folder, "1"}).out, csv);
 
@@ -94,7 +94,7 @@ TEST_F(DbToolTest, ImportListCalcExportDuplicateDeleteCheck) {
 
 TEST_F(DbToolTest, BadInputExitsTwoAndStoresNothing) {
     ASSERT_EQ(Db({"import", folder, kSample}).code, 0);
-    WriteBytes(root.path() / "bad.csv", "2006-01-10,100000,0\n2006-02-30,0,5000\n");
+    WriteWholeFile(root.path() / "bad.csv", "2006-01-10,100000,0\n2006-02-30,0,5000\n");
     struct Bad {
         std::vector<std::string> args;
         std::string says;
@@ -148,9 +148,9 @@ TEST_F(DbToolTest, CheckListsEachProblem) {
         db.disconnect();
     }
     fs::remove(folder + "CSConM.dat");
-    std::string bytes = ReadBytes(folder + "SinseiT32.dat");
+    std::string bytes = ReadWholeFile(folder + "SinseiT32.dat");
     bytes[2 * 4096 + 1500] ^= 0x20;
-    WriteBytes(folder + "SinseiT32.dat", bytes);
+    WriteWholeFile(folder + "SinseiT32.dat", bytes);
 
     const Outcome r = Db({"check", folder});
     EXPECT_EQ(r.code, 1);
@@ -187,7 +187,7 @@ TEST_F(DbToolTest, AnImportKilledAtAnyMomentLeavesTheWholeCaseOrNone) {
         csv += line;
     }
     const std::string file = (root.path() / "long.csv").string();
-    WriteBytes(file, csv);
+    WriteWholeFile(file, csv);
 
     const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(Db({"import", folder, file, "--rate=29.2"}).out, "0\n");

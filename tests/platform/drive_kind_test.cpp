@@ -3,10 +3,12 @@
 #include <filesystem>
 
 #include "korvalen/platform/drive_kind.h"
-#include "temp_folder.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::platform {
 namespace {
+
+using korvalen::testsupport::TempFolder;
 
 TEST(IsNetworkFileSystem, KnowsNetworkMagicsAndMountTypes) {
     struct Case {

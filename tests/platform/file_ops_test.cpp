@@ -6,10 +6,15 @@
 
 #include "korvalen/platform/errors.h"
 #include "korvalen/platform/file_ops.h"
-#include "temp_folder.h"
+#include "korvalen/testsupport/files.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::platform {
 namespace {
+
+using korvalen::testsupport::ReadWholeFile;
+using korvalen::testsupport::TempFolder;
+using korvalen::testsupport::WriteWholeFile;
 
 TEST(CreateFileExclusive, CreatesOnceAndNeverOverwrites) {
     TempFolder dir;
@@ -64,7 +69,9 @@ TEST(FileOperations, ExistRemoveRenameAndCreateFolders) {
     WriteWholeFile(file, "rows");
     EXPECT_TRUE(FileExists(file));
     EXPECT_FALSE(FolderExists(file));
+    EXPECT_THROW(CreateFolders(file), PlatformError);
     EXPECT_THROW(CreateFolders(file + "/sub"), PlatformError);
+    EXPECT_THROW(CreateFolders(""), PlatformError);
 
     const std::string target = folder + "/SinseiT13.dat";
     RenameFile(file, target);

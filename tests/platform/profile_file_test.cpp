@@ -2,10 +2,15 @@
 
 #include "korvalen/platform/errors.h"
 #include "korvalen/platform/profile_file.h"
-#include "temp_folder.h"
+#include "korvalen/testsupport/files.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::platform {
 namespace {
+
+using korvalen::testsupport::ReadWholeFile;
+using korvalen::testsupport::TempFolder;
+using korvalen::testsupport::WriteWholeFile;
 
 TEST(ProfileFile, AMissingFileOrEntryReadsAsTheFallback) {
     TempFolder dir;

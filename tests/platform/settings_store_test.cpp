@@ -6,10 +6,15 @@
 #include "korvalen/platform/errors.h"
 #include "korvalen/platform/installation.h"
 #include "korvalen/platform/settings_store.h"
-#include "temp_folder.h"
+#include "korvalen/testsupport/files.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::platform {
 namespace {
+
+using korvalen::testsupport::ReadWholeFile;
+using korvalen::testsupport::TempFolder;
+using korvalen::testsupport::WriteWholeFile;
 
 constexpr const char* kKey = "Software\\vex\\Korvalen_1";
 

@@ -38,10 +38,10 @@ std::vector<int> IndexPages(const fs::path& dat) {
 }
 
 void FlipByte(const fs::path& file, std::size_t offset) {
-    std::string bytes = ReadBytes(file);
+    std::string bytes = ReadWholeFile(file);
     ASSERT_LT(offset, bytes.size());
     bytes[offset] = static_cast<char>(bytes[offset] ^ 0x5A);
-    WriteBytes(file, bytes);
+    WriteWholeFile(file, bytes);
 }
 
 // The error a piece of work raises; null when it raises none.

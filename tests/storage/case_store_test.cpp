@@ -137,9 +137,9 @@ TEST_F(CaseStoreTest, SavingAgainReplacesTheHistoryWholly) {
 TEST_F(CaseStoreTest, ASaveInterruptedByAnEngineErrorLeavesTheOldCase) {
     SaveCase(db, Header(4), History(5));
     const fs::path idx = root.path() / "db" / "SinseiT32.idx";
-    const std::string goodIndex = ReadBytes(idx);
+    const std::string goodIndex = ReadWholeFile(idx);
     // The history table fails to open after the new header is written.
-    WriteBytes(idx, "not an index\n");
+    WriteWholeFile(idx, "not an index\n");
     try {
         SaveCase(db, Header(4, "新しい名前"), History(2, 3));
         FAIL() << "the save went through";
@@ -147,7 +147,7 @@ TEST_F(CaseStoreTest, ASaveInterruptedByAnEngineErrorLeavesTheOldCase) {
         EXPECT_EQ(e.code(), tablestore::codes::IndexCorrupt);
         EXPECT_EQ(e.tableName(), "SinseiT32");
     }
-    WriteBytes(idx, goodIndex);
+    WriteWholeFile(idx, goodIndex);
     const auto loaded = LoadCase(db, 4);
     EXPECT_EQ(loaded->header.GYOSYA_NAME, "アコム");
     EXPECT_EQ(Describe(loaded->history), Describe(History(5)));

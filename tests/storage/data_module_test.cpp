@@ -207,7 +207,7 @@ TEST_F(DataModuleTest, BuildLockOfAnotherPcIsWaitedForThenGivenUp) {
     // A lock file naming nobody may be one another PC has only just made.
     for (const std::string holder : {"PC-B", ""}) {
         SCOPED_TRACE(holder);
-        WriteBytes(folder + "DBCreate.ini", holder.empty() ? "" : "[CONST]\nDBCreate=" + holder + "\n");
+        WriteWholeFile(folder + "DBCreate.ini", holder.empty() ? "" : "[CONST]\nDBCreate=" + holder + "\n");
         pc.waits.clear();
         platform::ScriptedMessages fresh;
         std::swap(pc.messages, fresh);
@@ -220,7 +220,7 @@ TEST_F(DataModuleTest, BuildLockOfAnotherPcIsWaitedForThenGivenUp) {
         EXPECT_TRUE(TableFiles(folder).empty());
         EXPECT_EQ(platform::ReadProfileString(folder + "DBCreate.ini", "CONST", "DBCreate"), holder);
     }
-    WriteBytes(folder + "DBCreate.ini", "[CONST]\nDBCreate=PC-B\n");
+    WriteWholeFile(folder + "DBCreate.ini", "[CONST]\nDBCreate=PC-B\n");
 
     // The other PC finishes during the third wait: this one builds.
     TestPc patient(root.path(), "PC-P");
@@ -237,7 +237,7 @@ TEST_F(DataModuleTest, BuildLockOfAnotherPcIsWaitedForThenGivenUp) {
 TEST_F(DataModuleTest, AFailedBuildReleasesTheLock) {
     TestPc pc(root.path());
     const std::string folder = MadeLocalFolder(pc);
-    WriteBytes(folder + "Opcfg.dat", "not a table at all, only some text that fills a header");
+    WriteWholeFile(folder + "Opcfg.dat", "not a table at all, only some text that fills a header");
     EXPECT_THROW(pc.db().DataModuleCreate(), tablestore::EngineError);
     EXPECT_FALSE(fs::exists(folder + "DBCreate.ini"));
 }

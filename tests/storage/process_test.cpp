@@ -4,17 +4,17 @@
 
 #include <memory>
 
-#include "child_process.h"
 #include "korvalen/platform/profile_file.h"
 #include "korvalen/storage/case_store.h"
 #include "korvalen/storage/schema.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/child_process.h"
 #include "storage_fixture.h"
 
 namespace korvalen::storage {
 namespace {
 
-using korvalen::testing::ChildProcess;
+using korvalen::testsupport::ChildProcess;
 using namespace storage::testing;
 
 const std::string kChild = std::string(KORVALEN_BIN_DIR) + "/storage_test_child";

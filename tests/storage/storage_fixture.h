@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
@@ -20,13 +19,16 @@
 #include "korvalen/platform/scripted_messages.h"
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/testsupport/files.h"
 #include "korvalen/testsupport/temp_folder.h"
 
 namespace korvalen::storage::testing {
 
 namespace fs = std::filesystem;
 
+using korvalen::testsupport::ReadWholeFile;
 using korvalen::testsupport::TempFolder;
+using korvalen::testsupport::WriteWholeFile;
 
 // The system's classifier, except for the folders a test names.
 class TestDrives final : public platform::DriveClassifier {
@@ -102,16 +104,6 @@ inline std::unique_ptr<HistoryEntry> Entry(int year, int month, int day, std::in
     e->rate = RateToFixed(ratePercent);
     e->order = order;
     return e;
-}
-
-inline std::string ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const fs::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace korvalen::storage::testing

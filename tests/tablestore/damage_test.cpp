@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
 #include <map>
 #include <set>
 
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/errors.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/files.h"
 #include "table_layouts.h"
 
 namespace korvalen::tablestore {
@@ -20,15 +20,8 @@ namespace fs = std::filesystem;
 
 constexpr int kPageSize = 4096;
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using testsupport::ReadWholeFile;
+using testsupport::WriteWholeFile;
 
 // Every row of a table in key order, every field as text with its null flag,
 // plus what a range count and a key search say.
@@ -126,13 +119,13 @@ protected:
         }
     }
 
-    void Restore(const std::string& file) { WriteFile(work.path() / file, ReadFile(pristine_->path() / file)); }
+    void Restore(const std::string& file) { WriteWholeFile(work.path() / file, ReadWholeFile(pristine_->path() / file)); }
 
     // Flips one byte, probes, puts the file back.
     Outcome Flip(const std::string& file, std::size_t offset) {
-        std::string bytes = ReadFile(pristine_->path() / file);
+        std::string bytes = ReadWholeFile(pristine_->path() / file);
         bytes[offset] = static_cast<char>(bytes[offset] ^ 0x5A);
-        WriteFile(work.path() / file, bytes);
+        WriteWholeFile(work.path() / file, bytes);
         return Probe(work.path(), fs::path(file).stem().string());
     }
 
@@ -193,11 +186,11 @@ TEST_F(DamageTest, AFlippedByteInATableFileIsFoundAndNamedByWhatItHit) {
 
 TEST_F(DamageTest, ACutTableFileRaisesADamageCode) {
     const std::string file = "SinseiT32.dat";
-    const std::string bytes = ReadFile(pristine_->path() / file);
+    const std::string bytes = ReadWholeFile(pristine_->path() / file);
     for (std::size_t size : {std::size_t{0}, std::size_t{50}, std::size_t{100}, std::size_t{kPageSize},
                              std::size_t{kPageSize + 10}, bytes.size() / 2, bytes.size() - kPageSize, bytes.size() - 1}) {
         SCOPED_TRACE("cut at " + std::to_string(size));
-        WriteFile(work.path() / file, bytes.substr(0, size));
+        WriteWholeFile(work.path() / file, bytes.substr(0, size));
         Outcome o = Probe(work.path(), "SinseiT32");
         if (o.code == 0) {
             EXPECT_EQ(o.rows, expected_["SinseiT32"]);
@@ -210,7 +203,7 @@ TEST_F(DamageTest, ACutTableFileRaisesADamageCode) {
 TEST_F(DamageTest, TheSmallFilesBesideTheTable) {
     for (const std::string ext : {".idx", ".blb"}) {
         const std::string file = "SinseiT13" + ext;
-        const std::string bytes = ReadFile(pristine_->path() / file);
+        const std::string bytes = ReadWholeFile(pristine_->path() / file);
         for (std::size_t offset = 0; offset < bytes.size(); offset += 3) {
             SCOPED_TRACE(file + " byte " + std::to_string(offset));
             Outcome o = Flip(file, offset);
@@ -224,7 +217,7 @@ TEST_F(DamageTest, TheSmallFilesBesideTheTable) {
             }
             Restore(file);
         }
-        WriteFile(work.path() / file, bytes.substr(0, bytes.size() / 2));
+        WriteWholeFile(work.path() / file, bytes.substr(0, bytes.size() / 2));
         EXPECT_EQ(Probe(work.path(), "SinseiT13").code, ext == ".idx" ? codes::IndexCorrupt : 0);
         Restore(file);
     }

@@ -2,12 +2,6 @@
 // several writers at once.
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <random>
 #include <thread>
@@ -17,9 +11,8 @@
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/errors.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/child_process.h"
 #include "table_layouts.h"
-
-extern char** environ;
 
 namespace korvalen::tablestore {
 namespace {
@@ -32,72 +25,9 @@ constexpr int kKills = 8;
 constexpr int kKills = 30;
 #endif
 
-// A child process with its standard output on a pipe.
-class Child {
-public:
-    explicit Child(const std::vector<std::string>& args) {
-        int fds[2];
-        if (pipe(fds) != 0) throw std::runtime_error("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
-        const std::string program = std::string(KORVALEN_BIN_DIR) + "/tablestore_test_child";
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        out_ = fds[0];
-        if (rc != 0) throw std::runtime_error("cannot start " + program);
-    }
-    ~Child() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(out_);
-    }
+using testsupport::ChildProcess;
 
-    // Every complete line the child wrote so far (waiting at most timeout
-    // for the first one).
-    std::vector<std::string> lines(std::chrono::milliseconds timeout = 0ms) {
-        pollfd p{out_, POLLIN, 0};
-        while (poll(&p, 1, static_cast<int>(timeout.count())) > 0) {
-            char buf[4096];
-            ssize_t n = read(out_, buf, sizeof buf);
-            if (n <= 0) break;
-            pending_.append(buf, static_cast<std::size_t>(n));
-            timeout = 0ms;
-        }
-        std::vector<std::string> out;
-        for (std::size_t cut; (cut = pending_.find('\n')) != std::string::npos;) {
-            out.push_back(pending_.substr(0, cut));
-            pending_.erase(0, cut + 1);
-        }
-        return out;
-    }
-
-    void killNow() { kill(pid_, SIGKILL); }
-    // Exit code, or -1 when killed or still running after the timeout.
-    int wait(std::chrono::milliseconds timeout) {
-        auto end = std::chrono::steady_clock::now() + timeout;
-        int status = 0;
-        while (waitpid(pid_, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > end) return -1;
-            usleep(5000);
-        }
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string pending_;
-};
+const std::string kChild = std::string(KORVALEN_BIN_DIR) + "/tablestore_test_child";
 
 // Journals and super-journals in the folder.
 std::vector<std::string> LeftOvers(const std::filesystem::path& folder) {
@@ -148,11 +78,11 @@ TEST(CrashTest, AKilledWriterLeavesExactlyTheCommittedTransactions) {
     }
     for (int round = 0; round < kKills; ++round) {
         {
-            Child child({"commits", folder.path().string()});
+            ChildProcess child(kChild, {"commits", folder.path().string()});
             std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(20, 400)(random)));
-            child.killNow();
-            child.wait(10s);
-            for (const std::string& line : child.lines()) {
+            child.Kill();
+            child.Wait(10s);
+            for (const std::string& line : child.Lines()) {
                 ASSERT_NE(line.rfind("error", 0), 0u) << line;
                 lastReported = std::stoi(line);
             }
@@ -214,14 +144,14 @@ TEST(ConcurrencyTest, WritersAtOnceLoseAndDoubleNothing) {
     constexpr int kRows = 40;
 #endif
     constexpr int kWriters = 4;
-    std::vector<std::unique_ptr<Child>> writers;
+    std::vector<std::unique_ptr<ChildProcess>> writers;
     for (int id = 1; id <= kWriters; ++id) {
-        writers.push_back(std::make_unique<Child>(
-            std::vector<std::string>{"appends", folder.path().string(), std::to_string(id), std::to_string(kRows)}));
+        writers.push_back(std::make_unique<ChildProcess>(
+            kChild, std::vector<std::string>{"appends", folder.path().string(), std::to_string(id), std::to_string(kRows)}));
     }
     for (auto& w : writers) {
-        EXPECT_EQ(w->wait(120s), 0);
-        std::vector<std::string> lines = w->lines();
+        EXPECT_EQ(w->Wait(120s), 0) << w->Err();
+        std::vector<std::string> lines = w->Lines();
         EXPECT_TRUE(!lines.empty() && lines.back() == "done") << (lines.empty() ? "" : lines.back());
     }
     Database db;
@@ -242,12 +172,12 @@ TEST(ConcurrencyTest, AWriterBlockedTooLongGetsASharingViolationNotAHang) {
     db.setDirectory(folder.path());
     CreateFolder(db);
     db.startTransaction();
-    Child child({"post", folder.path().string(), "300"});
-    ASSERT_EQ(child.lines(10s), std::vector<std::string>{"ready"});
+    ChildProcess child(kChild, {"post", folder.path().string(), "300"});
+    ASSERT_EQ(child.Lines(10s), std::vector<std::string>{"ready"});
     auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(child.wait(20s), 0) << "the blocked writer hung";
+    ASSERT_EQ(child.Wait(20s), 0) << "the blocked writer hung" << child.Err();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
-    EXPECT_EQ(child.lines(), std::vector<std::string>{std::to_string(codes::SharingViolation)});
+    EXPECT_EQ(child.Lines(), std::vector<std::string>{std::to_string(codes::SharingViolation)});
     db.rollback();
 }
 

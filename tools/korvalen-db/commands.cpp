@@ -4,7 +4,6 @@
 #include <iostream>
 #include <optional>
 #include <set>
-#include <thread>
 
 #include "folder_check.h"
 #include "korvalen/cli/case_options.h"
@@ -96,8 +95,6 @@ std::string FieldText(const tablestore::Field& field) {
     return {};
 }
 
-void SleepFor(std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }
-
 }  // namespace
 
 int Init(const Arguments& args, std::ostream&) {
@@ -109,7 +106,7 @@ int Init(const Arguments& args, std::ostream&) {
     // Built under the same lock as a PC's first start, so the two never
     // build or upgrade the same tables at once.
     storage::BuildLock lock(folder, platform::ComputerName());
-    if (!lock.Acquire(true, SleepFor)) {
+    if (!lock.Acquire(true)) {
         std::cerr << "korvalen-db: 他のパソコン（" << lock.Holder().value_or("") << "）がテーブルを作成中です。"
                   << "しばらくしてから実行して下さい。そのパソコンが起動していない場合は " << lock.File()
                   << " を削除して下さい。\n";

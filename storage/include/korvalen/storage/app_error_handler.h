@@ -17,8 +17,6 @@ namespace korvalen::storage {
 
 // The maker's contact lines that close the messages asking the user to
 // write in.
-inline constexpr std::string_view kSupportMail = "support@example.jp";
-inline constexpr std::string_view kSupportFax = "03-0000-0000";
 inline constexpr std::string_view kContactBlock = "メールアドレス　support@example.jp\r\nヴェクス㈱　03-0000-0000";
 
 // The system ran out of drawing resources (the printing raises it, for

@@ -31,8 +31,9 @@ public:
     // Waits while another PC holds the lock (a lock naming this PC is left
     // from an earlier run and removed at once), then takes it when `take`.
     // False when the lock was still held after the last wait. Throws
-    // platform::PlatformError when the file cannot be made.
-    bool Acquire(bool take, const Wait& wait);
+    // platform::PlatformError when the file cannot be made. A `wait` given
+    // stands in for the real sleep, so tests need not sit out a minute.
+    bool Acquire(bool take, const Wait& wait = {});
     // Deletes the file if this object took it.
     void Release() noexcept;
     bool Held() const { return held_; }

@@ -39,8 +39,9 @@ std::string FileSystemOf(const std::string& path);
 
 class KorvalenDB {
 public:
-    // The collaborators must outlive the data module. `wait` is how the
-    // build lock waits for another PC (tests pass one that returns at once).
+    // The collaborators must outlive the data module. `wait`, when given,
+    // stands in for the build lock's sleep while another PC builds (tests
+    // pass one that returns at once).
     KorvalenDB(platform::SettingsStore& settings, platform::MessageService& messages,
                const platform::DriveClassifier& drives, const platform::Clock& clock, MachineFacts facts,
                BuildLock::Wait wait = {});
