@@ -174,17 +174,7 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
     table->file = dat;
     table->schema = "t" + std::to_string(nextSchema_++);
     const fs::path* file = &table->file;
-    {
-        sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(d, ("ATTACH ?1 AS " + Quote(table->schema)).c_str(), -1, &st, nullptr);
-        if (rc == SQLITE_OK) {
-            sqlite3_bind_text(st, 1, FileUri(dat, false).c_str(), -1, SQLITE_TRANSIENT);
-            rc = sqlite3_step(st);
-            if (rc == SQLITE_DONE) rc = SQLITE_OK;
-        }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_OK) fail(rc, name, file);
-    }
+    attachFile(table->schema, table->file, false, name);
     try {
         if (!explicit_) {
             exec("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA", name, file);
@@ -237,10 +227,26 @@ void Session::closeTable(Attachment& table) noexcept {
     detachIdle();
 }
 
+void Session::attachFile(const std::string& schema, const fs::path& dat, bool create, const std::string& name) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db(), ("ATTACH ?1 AS " + Quote(schema)).c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, FileUri(dat, create).c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_OK) fail(rc, name, &dat);
+}
+
+void Session::detachFile(const std::string& schema) noexcept {
+    if (db_) sqlite3_exec(db_, ("DETACH " + Quote(schema)).c_str(), nullptr, nullptr, nullptr);
+}
+
 void Session::detach(Attachment& table) noexcept {
     for (auto& [key, st] : table.statements) sqlite3_finalize(st);
     table.statements.clear();
-    if (db_) sqlite3_exec(db_, ("DETACH " + Quote(table.schema)).c_str(), nullptr, nullptr, nullptr);
+    detachFile(table.schema);
 }
 
 void Session::detachIdle() noexcept {
@@ -282,18 +288,7 @@ void Session::createTable(const std::string& name, const Layout& layout) {
     RemoveIfPresent(TableFile(folder_, name, kIndexExt), name);
 
     const std::string schema = "c" + std::to_string(nextSchema_++);
-    {
-        sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(d, ("ATTACH ?1 AS " + Quote(schema)).c_str(), -1, &st, nullptr);
-        if (rc == SQLITE_OK) {
-            sqlite3_bind_text(st, 1, FileUri(dat, true).c_str(), -1, SQLITE_TRANSIENT);
-            rc = sqlite3_step(st);
-            if (rc == SQLITE_DONE) rc = SQLITE_OK;
-        }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_OK) fail(rc, name, &dat);
-    }
-    auto cleanup = [&] { sqlite3_exec(d, ("DETACH " + Quote(schema)).c_str(), nullptr, nullptr, nullptr); };
+    attachFile(schema, dat, true, name);
     try {
         int reserve = kPageReserve;
         sqlite3_file_control(d, schema.c_str(), SQLITE_FCNTL_RESERVE_BYTES, &reserve);
@@ -310,10 +305,10 @@ void Session::createTable(const std::string& name, const Layout& layout) {
             throw;
         }
     } catch (...) {
-        cleanup();
+        detachFile(schema);
         throw;
     }
-    cleanup();
+    detachFile(schema);
     WriteStamp(TableFile(folder_, name, kIndexExt), IndexStamp(layout), name);
     WriteStamp(TableFile(folder_, name, kBlobExt), kBlobStamp, name);
 }

@@ -90,6 +90,9 @@ public:
 private:
     void exec(const std::string& sql, const std::string& tableName, const std::filesystem::path* dataFile);
     std::unique_ptr<Attachment> attach(const std::string& name, bool forCheck);
+    // ATTACH of a table file as schema; create lets it make the file.
+    void attachFile(const std::string& schema, const std::filesystem::path& dat, bool create, const std::string& name);
+    void detachFile(const std::string& schema) noexcept;
     void detach(Attachment& table) noexcept;
     void detachIdle() noexcept;
     void endTransaction(bool committed) noexcept;
