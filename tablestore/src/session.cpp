@@ -158,16 +158,10 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
         // The index file was deleted (the index repair does so): rebuild the
         // index from the rows, then mark it done. Before this connection
         // attaches the file, so that it holds no lock the rebuild waits for.
-        lockWriter(name);
-        try {
-            const Layout layout = RebuildFromRows(dat, name, timeout_);
-            stamp = IndexStamp(layout);
-            WriteStamp(idx, *stamp, name);
-        } catch (...) {
-            unlockWriter();
-            throw;
-        }
-        unlockWriter();
+        ScopedWriterLock lock(*this, name);
+        const Layout layout = RebuildFromRows(dat, name, timeout_);
+        stamp = IndexStamp(layout);
+        WriteStamp(idx, *stamp, name);
     }
     auto table = std::make_unique<Attachment>();
     table->table = name;
@@ -274,11 +268,7 @@ void Session::createTable(const std::string& name, const Layout& layout) {
     sqlite3* d = db();
     if (explicit_) throw DataError("トランザクション中はテーブルを作成できません。");
     const fs::path dat = TableFile(folder_, name, kDataExt);
-    lockWriter(name);
-    struct Unlock {
-        Session* s;
-        ~Unlock() { s->unlockWriter(); }
-    } unlock{this};
+    ScopedWriterLock lock(*this, name);
 
     std::error_code ec;
     if (fs::exists(dat, ec)) throw EngineError(codes::TableExists, name);
@@ -407,7 +397,7 @@ void Session::write(Attachment& table, const std::function<void()>& step) {
         ++table.generation;
         return;
     }
-    lockWriter(table.table);
+    ScopedWriterLock lock(*this, table.table);
     try {
         exec("BEGIN", table.table, &table.file);
         try {
@@ -419,11 +409,9 @@ void Session::write(Attachment& table, const std::function<void()>& step) {
         }
     } catch (...) {
         ++table.generation;
-        unlockWriter();
         throw;
     }
     ++table.generation;
-    unlockWriter();
 }
 
 void Session::disconnect() noexcept {

@@ -110,6 +110,21 @@ private:
     std::set<Cursor*> cursors_;
 };
 
+// The folder's write lock, taken for one scope and dropped when it ends,
+// however it ends.
+class ScopedWriterLock {
+public:
+    ScopedWriterLock(Session& session, const std::string& tableName) : session_(session) {
+        session.lockWriter(tableName);
+    }
+    ~ScopedWriterLock() { session_.unlockWriter(); }
+    ScopedWriterLock(const ScopedWriterLock&) = delete;
+    ScopedWriterLock& operator=(const ScopedWriterLock&) = delete;
+
+private:
+    Session& session_;
+};
+
 std::string Utf8(const std::filesystem::path& path);
 
 }  // namespace korvalen::tablestore::detail
