@@ -48,9 +48,7 @@ Layout RebuildFromRows(const std::filesystem::path& dataFile, const std::string&
     if (!found) throw EngineError(codes::RecordCorrupt, tableName, "the rows table is not a layout of ours");
     const Layout& layout = *found;
     Exec(fresh.db, "PRAGMA main.page_size=4096", tableName, nullptr);
-    for (const std::string& sql : CreateStatements(layout, "main")) {
-        if (sql.rfind("CREATE UNIQUE INDEX", 0) != 0) Exec(fresh.db, sql, tableName, nullptr);
-    }
+    for (const std::string& sql : CreateStatements(layout, "main")) Exec(fresh.db, sql, tableName, nullptr);
 
     // The rows, read with every page checked: a damaged row page stops the
     // rebuild (and is diagnosed as such) instead of being copied.

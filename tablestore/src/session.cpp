@@ -289,6 +289,7 @@ void Session::createTable(const std::string& name, const Layout& layout) {
         exec("BEGIN", name, &dat);
         try {
             for (const std::string& sql : CreateStatements(layout, schema)) exec(sql, name, &dat);
+            if (layout.keyed()) exec(CreateIndexStatement(layout, schema), name, &dat);
             exec("COMMIT", name, &dat);
         } catch (...) {
             sqlite3_exec(d, "ROLLBACK", nullptr, nullptr, nullptr);
