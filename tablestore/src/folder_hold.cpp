@@ -9,7 +9,6 @@
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
-#include "session.h"
 #include "sqlite_errors.h"
 #include "table_files.h"
 
@@ -49,15 +48,10 @@ bool SuperJournalOrphaned(const fs::path& file) {
 
 void SettleTableFile(const fs::path& dataFile, std::chrono::milliseconds timeout) {
     const std::string table = TableNameOf(dataFile);
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(Utf8(dataFile).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
-                             PageChecksumVfsName());
-    struct Closer {
-        sqlite3*& db;
-        ~Closer() { sqlite3_close_v2(db); }
-    } closer{db};
+    Connection c;
+    int rc = OpenTableFile(c, dataFile, timeout);
+    sqlite3* db = c.db;
     if (rc != SQLITE_OK) ThrowSqlite(db, rc, table, nullptr);
-    sqlite3_busy_timeout(db, static_cast<int>(timeout.count()));
     // Taking the lock reads the file, which rolls a hot journal back first.
     rc = sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) ThrowSqlite(db, rc, table, &dataFile);

@@ -10,6 +10,8 @@
 #include <new>
 #include <string_view>
 
+#include "session.h"
+
 namespace korvalen::tablestore::detail {
 namespace {
 
@@ -207,6 +209,15 @@ const char* PageChecksumVfsName() {
         sqlite3_vfs_register(&g_vfs, 0);
     });
     return g_vfs.zName;
+}
+
+Connection::~Connection() { sqlite3_close_v2(db); }
+
+int OpenTableFile(Connection& c, const std::filesystem::path& dataFile, std::chrono::milliseconds timeout) {
+    const int rc = sqlite3_open_v2(Utf8(dataFile).c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
+                                   PageChecksumVfsName());
+    if (rc == SQLITE_OK) sqlite3_busy_timeout(c.db, static_cast<int>(timeout.count()));
+    return rc;
 }
 
 std::optional<PageProbe> PageProbe::Of(sqlite3* db, const char* schema) {
