@@ -23,10 +23,6 @@ std::string TableNameOf(const fs::path& dataFile) {
     return std::string(stem.begin(), stem.end());
 }
 
-bool EndsWith(const std::string& s, std::string_view suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // A super-journal lists the journals of one commit over several tables,
 // each name ended by a zero byte. Once none of them exists it is a left-over.
 bool SuperJournalOrphaned(const fs::path& file) {
@@ -76,7 +72,7 @@ FolderHold::FolderHold(const fs::path& folder, std::chrono::milliseconds timeout
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const auto u = entry.path().filename().u8string();
         const std::string name(u.begin(), u.end());
-        if (EndsWith(name, kDataExt) && fs::exists(JournalOf(entry.path()), ec)) tables.push_back(entry.path());
+        if (name.ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) tables.push_back(entry.path());
         if (name.rfind(superPrefix, 0) == 0) superJournals.push_back(entry.path());
     }
     if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message());

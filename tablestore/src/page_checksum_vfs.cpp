@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "session.h"
+#include "table_files.h"
 
 namespace korvalen::tablestore::detail {
 namespace {
@@ -137,16 +138,17 @@ const sqlite3_io_methods kMethods = {
     nullptr,    nullptr,     nullptr, nullptr, nullptr, nullptr,
 };
 
-bool EndsWithDat(const char* name) {
+// A table file: a name ending in the table extension, and more than that.
+bool IsTableFile(const char* name) {
     if (!name) return false;
-    std::string_view n(name);
-    return n.size() > 4 && n.substr(n.size() - 4) == ".dat";
+    const std::string_view n(name);
+    return n.size() > kDataExt.size() && n.ends_with(kDataExt);
 }
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
     auto* p = new (f) CheckedFile{};
     p->real = reinterpret_cast<sqlite3_file*>(reinterpret_cast<char*>(f) + kRealOffset);
-    p->checked = (flags & SQLITE_OPEN_MAIN_DB) && EndsWithDat(name);
+    p->checked = (flags & SQLITE_OPEN_MAIN_DB) && IsTableFile(name);
     int rc = g_root->xOpen(g_root, name, p->real, flags, outFlags);
     if (p->real->pMethods) {
         p->base.pMethods = &kMethods;
@@ -230,7 +232,5 @@ std::optional<PageProbe> PageProbe::Of(sqlite3* db, const char* schema) {
 void PageProbe::setTolerant(bool on) { static_cast<CheckedFile*>(file_)->tolerant = on; }
 
 const std::vector<std::uint32_t>& PageProbe::badPages() const { return static_cast<CheckedFile*>(file_)->bad; }
-
-void PageProbe::clearBadPages() { static_cast<CheckedFile*>(file_)->bad.clear(); }
 
 }  // namespace korvalen::tablestore::detail

@@ -43,7 +43,6 @@ public:
 
     void setTolerant(bool on);
     const std::vector<std::uint32_t>& badPages() const;
-    void clearBadPages();
 
 private:
     explicit PageProbe(void* file) : file_(file) {}

@@ -48,7 +48,6 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    const std::filesystem::path& folder() const { return folder_; }
     void setTimeout(std::chrono::milliseconds timeout);
     std::chrono::milliseconds timeout() const { return timeout_; }
     bool connected() const { return db_ != nullptr; }
