@@ -171,11 +171,10 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
         Query q(db, std::string("PRAGMA index_info(") + kKeyIndex + ")");
         while (q.st && sqlite3_step(q.st) == SQLITE_ROW) found += Text(q.st, 2) + ";";
         if (found != expected) note(Damage::Rebuildable, "key index over \"" + found + "\", not \"" + expected + "\"");
-    }
-    if (layout && checked) {
-        Query q(db, WrongClassQuery(*layout));
-        if (q.st && sqlite3_step(q.st) == SQLITE_ROW && sqlite3_column_int64(q.st, 0) > 0) {
-            note(Damage::Rows, std::to_string(sqlite3_column_int64(q.st, 0)) + " rows hold values of a wrong type");
+
+        Query values(db, WrongClassQuery(*layout));
+        if (values.st && sqlite3_step(values.st) == SQLITE_ROW && sqlite3_column_int64(values.st, 0) > 0) {
+            note(Damage::Rows, std::to_string(sqlite3_column_int64(values.st, 0)) + " rows hold values of a wrong type");
         }
     }
     result.code = CodeFor(worst);
