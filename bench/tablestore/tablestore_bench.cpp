@@ -12,12 +12,12 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
 
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/temp_folder.h"
 
 namespace {
 
@@ -36,20 +36,8 @@ constexpr int kLongCaseRows = 300;
 
 // A temporary folder for the whole run, removed at exit.
 const fs::path& Root() {
-    struct Folder {
-        fs::path path;
-        Folder() {
-            std::random_device random;
-            path = fs::temp_directory_path() / ("tablestore-bench-" + std::to_string(random()));
-            fs::create_directories(path);
-        }
-        ~Folder() {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-    };
-    static const Folder folder;
-    return folder.path;
+    static const korvalen::testsupport::TempFolder folder("tablestore-bench");
+    return folder.path();
 }
 
 std::vector<FieldDef> HistoryFields() {

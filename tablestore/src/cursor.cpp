@@ -258,9 +258,7 @@ std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace, boo
 
 const Value* Cursor::currentRow() const { return hasRow_ ? &rows_[pos_ * stride_] : nullptr; }
 
-void Cursor::keepOnly(const Value* row) {
-    std::vector<Value> one(row, row + stride_);
-    rows_.swap(one);
+void Cursor::keepOnly() {
     count_ = 1;
     pos_ = 0;
     hasRow_ = true;
@@ -385,12 +383,7 @@ bool Cursor::findKey(std::span<const KeyValue> values) {
     }
     if (!found) return false;
     rows_.swap(incoming_);
-    count_ = 1;
-    pos_ = 0;
-    hasRow_ = true;
-    more_ = true;
-    nextLimit_ = kFirstBatch;
-    generation_ = table().generation;
+    keepOnly();
     eof_ = false;
     pendingFirst_ = false;
     return true;
@@ -497,11 +490,12 @@ void Cursor::post() {
             std::copy(edit_.begin(), edit_.end(), rows_.begin() + static_cast<std::ptrdiff_t>(pos_ * stride_ + 1));
             generation_ = t.generation;
         } else {
-            std::vector<Value> posted;
-            posted.reserve(stride_);
-            posted.push_back(Value::Int(row));
-            posted.insert(posted.end(), edit_.begin(), edit_.end());
-            keepOnly(posted.data());
+            // The batch's buffer is reused: once grown, a post allocates
+            // nothing for it.
+            rows_.resize(stride_);
+            rows_[0] = Value::Int(row);
+            std::copy(edit_.begin(), edit_.end(), rows_.begin() + 1);
+            keepOnly();
         }
         eof_ = false;
         pendingFirst_ = false;

@@ -82,7 +82,8 @@ private:
     void moveToLast(bool pastEnd);
     // No current row: the table (or range) is empty.
     void becomeEmpty();
-    void keepOnly(const Value* row);
+    // The batch is the one row at its start.
+    void keepOnly();
     const Value* currentRow() const;
     const Value& valueSlow(int index);
 

@@ -66,20 +66,14 @@ void Database::deleteTable(std::string_view tableName) {
     s.release(name);
     if (s.inTransaction()) throw DataError("トランザクション中はテーブルを削除できません。");
     detail::CheckFolder(folder_);
-    s.lockWriter(name);
-    try {
-        const fs::path dat = tableFile(name, detail::kDataExt);
-        // The .dat goes first: without it the table no longer exists, whatever
-        // of the rest a failure leaves behind.
-        detail::RemoveIfPresent(dat, name);
-        detail::RemoveIfPresent(detail::JournalOf(dat), name);
-        detail::RemoveIfPresent(tableFile(name, detail::kIndexExt), name);
-        detail::RemoveIfPresent(tableFile(name, detail::kBlobExt), name);
-    } catch (...) {
-        s.unlockWriter();
-        throw;
-    }
-    s.unlockWriter();
+    detail::ScopedWriterLock lock(s, name);
+    const fs::path dat = tableFile(name, detail::kDataExt);
+    // The .dat goes first: without it the table no longer exists, whatever
+    // of the rest a failure leaves behind.
+    detail::RemoveIfPresent(dat, name);
+    detail::RemoveIfPresent(detail::JournalOf(dat), name);
+    detail::RemoveIfPresent(tableFile(name, detail::kIndexExt), name);
+    detail::RemoveIfPresent(tableFile(name, detail::kBlobExt), name);
 }
 
 void Database::renameTable(std::string_view from, std::string_view to) {
@@ -92,27 +86,21 @@ void Database::renameTable(std::string_view from, std::string_view to) {
     if (fs::exists(tableFile(target, detail::kDataExt), ec)) throw EngineError(codes::TableExists, target);
     s.release(source);
     if (s.inTransaction()) throw DataError("トランザクション中はテーブル名を変更できません。");
-    s.lockWriter(source);
-    try {
-        if (!fs::exists(dat, ec)) throw EngineError(codes::NotFound, source, "missing: " + dat.string());
-        if (fs::exists(tableFile(target, detail::kDataExt), ec)) throw EngineError(codes::TableExists, target);
-        // A journal left by a crash belongs to the old name: settle it now,
-        // after the rename it would no longer be found.
-        if (fs::exists(detail::JournalOf(dat), ec)) detail::SettleTableFile(dat, s.timeout());
-        for (std::string_view ext : {detail::kIndexExt, detail::kBlobExt}) {
-            detail::RemoveIfPresent(tableFile(target, ext), target);
-        }
-        for (std::string_view ext : {detail::kDataExt, detail::kIndexExt, detail::kBlobExt}) {
-            const fs::path old = tableFile(source, ext);
-            if (!fs::exists(old, ec)) continue;
-            fs::rename(old, tableFile(target, ext), ec);
-            if (ec) throw EngineError(detail::CodeForOsError(ec), source, ec.message());
-        }
-    } catch (...) {
-        s.unlockWriter();
-        throw;
+    detail::ScopedWriterLock lock(s, source);
+    if (!fs::exists(dat, ec)) throw EngineError(codes::NotFound, source, "missing: " + dat.string());
+    if (fs::exists(tableFile(target, detail::kDataExt), ec)) throw EngineError(codes::TableExists, target);
+    // A journal left by a crash belongs to the old name: settle it now,
+    // after the rename it would no longer be found.
+    if (fs::exists(detail::JournalOf(dat), ec)) detail::SettleTableFile(dat, s.timeout());
+    for (std::string_view ext : {detail::kIndexExt, detail::kBlobExt}) {
+        detail::RemoveIfPresent(tableFile(target, ext), target);
     }
-    s.unlockWriter();
+    for (std::string_view ext : {detail::kDataExt, detail::kIndexExt, detail::kBlobExt}) {
+        const fs::path old = tableFile(source, ext);
+        if (!fs::exists(old, ec)) continue;
+        fs::rename(old, tableFile(target, ext), ec);
+        if (ec) throw EngineError(detail::CodeForOsError(ec), source, ec.message());
+    }
 }
 
 void Database::deleteIndexFile(std::string_view tableName) {

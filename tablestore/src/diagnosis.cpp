@@ -9,7 +9,6 @@
 #include "korvalen/tablestore/errors.h"
 #include "layout.h"
 #include "page_checksum_vfs.h"
-#include "session.h"
 
 namespace korvalen::tablestore::detail {
 namespace {
@@ -82,11 +81,6 @@ Damage DamageOfFinding(std::string line, const PageMap& roots, const PageMap& ow
     return Damage::Rows;
 }
 
-struct Connection {
-    sqlite3* db = nullptr;
-    ~Connection() { sqlite3_close_v2(db); }
-};
-
 // A value of the wrong storage class can only come from a foreign writer or
 // damage that kept the page sound.
 std::string WrongClassQuery(const Layout& layout) {
@@ -113,15 +107,12 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
     };
 
     Connection c;
-    int rc = sqlite3_open_v2(Utf8(dataFile).c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
-                             PageChecksumVfsName());
-    if (rc != SQLITE_OK) {
+    if (OpenTableFile(c, dataFile, timeout) != SQLITE_OK) {
         note(Damage::Rows, std::string("cannot open: ") + (c.db ? sqlite3_errmsg(c.db) : "?"));
         result.code = codes::TableDamaged;
         return result;
     }
     sqlite3* db = c.db;
-    sqlite3_busy_timeout(db, static_cast<int>(timeout.count()));
     auto probe = PageProbe::Of(db, "main");
     if (probe) probe->setTolerant(true);
 
@@ -180,11 +171,10 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
         Query q(db, std::string("PRAGMA index_info(") + kKeyIndex + ")");
         while (q.st && sqlite3_step(q.st) == SQLITE_ROW) found += Text(q.st, 2) + ";";
         if (found != expected) note(Damage::Rebuildable, "key index over \"" + found + "\", not \"" + expected + "\"");
-    }
-    if (layout && checked) {
-        Query q(db, WrongClassQuery(*layout));
-        if (q.st && sqlite3_step(q.st) == SQLITE_ROW && sqlite3_column_int64(q.st, 0) > 0) {
-            note(Damage::Rows, std::to_string(sqlite3_column_int64(q.st, 0)) + " rows hold values of a wrong type");
+
+        Query values(db, WrongClassQuery(*layout));
+        if (values.st && sqlite3_step(values.st) == SQLITE_ROW && sqlite3_column_int64(values.st, 0) > 0) {
+            note(Damage::Rows, std::to_string(sqlite3_column_int64(values.st, 0)) + " rows hold values of a wrong type");
         }
     }
     result.code = CodeFor(worst);

@@ -9,7 +9,6 @@
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
-#include "session.h"
 #include "sqlite_errors.h"
 #include "table_files.h"
 
@@ -22,10 +21,6 @@ namespace {
 std::string TableNameOf(const fs::path& dataFile) {
     auto stem = dataFile.stem().u8string();
     return std::string(stem.begin(), stem.end());
-}
-
-bool EndsWith(const std::string& s, std::string_view suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // A super-journal lists the journals of one commit over several tables,
@@ -49,15 +44,10 @@ bool SuperJournalOrphaned(const fs::path& file) {
 
 void SettleTableFile(const fs::path& dataFile, std::chrono::milliseconds timeout) {
     const std::string table = TableNameOf(dataFile);
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(Utf8(dataFile).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
-                             PageChecksumVfsName());
-    struct Closer {
-        sqlite3*& db;
-        ~Closer() { sqlite3_close_v2(db); }
-    } closer{db};
+    Connection c;
+    int rc = OpenTableFile(c, dataFile, timeout);
+    sqlite3* db = c.db;
     if (rc != SQLITE_OK) ThrowSqlite(db, rc, table, nullptr);
-    sqlite3_busy_timeout(db, static_cast<int>(timeout.count()));
     // Taking the lock reads the file, which rolls a hot journal back first.
     rc = sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) ThrowSqlite(db, rc, table, &dataFile);
@@ -82,7 +72,7 @@ FolderHold::FolderHold(const fs::path& folder, std::chrono::milliseconds timeout
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const auto u = entry.path().filename().u8string();
         const std::string name(u.begin(), u.end());
-        if (EndsWith(name, kDataExt) && fs::exists(JournalOf(entry.path()), ec)) tables.push_back(entry.path());
+        if (name.ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) tables.push_back(entry.path());
         if (name.rfind(superPrefix, 0) == 0) superJournals.push_back(entry.path());
     }
     if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message());

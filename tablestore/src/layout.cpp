@@ -186,7 +186,6 @@ std::vector<std::string> CreateStatements(const Layout& layout, const std::strin
         columns += ", " + Quote(f.name) + " " + key + SqlType(f.type, f.size) + (f.required ? " NOT NULL" : "");
     }
     out.push_back("CREATE TABLE " + s + kRowsTable + "(" + columns + ")");
-    if (layout.keyed()) out.push_back(CreateIndexStatement(layout, schema));
     return out;
 }
 

@@ -56,7 +56,8 @@ std::optional<Layout> LayoutFromStored(const std::vector<StoredColumn>& columns)
 
 std::string Quote(std::string_view name);
 // Statements that build an empty table of the layout in the given schema,
-// and the one that builds its key index.
+// without its key index; and the one that builds the index (for a layout
+// with a key).
 std::vector<std::string> CreateStatements(const Layout& layout, const std::string& schema);
 std::string CreateIndexStatement(const Layout& layout, const std::string& schema);
 

@@ -10,6 +10,9 @@
 #include <new>
 #include <string_view>
 
+#include "session.h"
+#include "table_files.h"
+
 namespace korvalen::tablestore::detail {
 namespace {
 
@@ -135,16 +138,17 @@ const sqlite3_io_methods kMethods = {
     nullptr,    nullptr,     nullptr, nullptr, nullptr, nullptr,
 };
 
-bool EndsWithDat(const char* name) {
+// A table file: a name ending in the table extension, and more than that.
+bool IsTableFile(const char* name) {
     if (!name) return false;
-    std::string_view n(name);
-    return n.size() > 4 && n.substr(n.size() - 4) == ".dat";
+    const std::string_view n(name);
+    return n.size() > kDataExt.size() && n.ends_with(kDataExt);
 }
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
     auto* p = new (f) CheckedFile{};
     p->real = reinterpret_cast<sqlite3_file*>(reinterpret_cast<char*>(f) + kRealOffset);
-    p->checked = (flags & SQLITE_OPEN_MAIN_DB) && EndsWithDat(name);
+    p->checked = (flags & SQLITE_OPEN_MAIN_DB) && IsTableFile(name);
     int rc = g_root->xOpen(g_root, name, p->real, flags, outFlags);
     if (p->real->pMethods) {
         p->base.pMethods = &kMethods;
@@ -209,6 +213,15 @@ const char* PageChecksumVfsName() {
     return g_vfs.zName;
 }
 
+Connection::~Connection() { sqlite3_close_v2(db); }
+
+int OpenTableFile(Connection& c, const std::filesystem::path& dataFile, std::chrono::milliseconds timeout) {
+    const int rc = sqlite3_open_v2(Utf8(dataFile).c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
+                                   PageChecksumVfsName());
+    if (rc == SQLITE_OK) sqlite3_busy_timeout(c.db, static_cast<int>(timeout.count()));
+    return rc;
+}
+
 std::optional<PageProbe> PageProbe::Of(sqlite3* db, const char* schema) {
     sqlite3_file* f = nullptr;
     if (sqlite3_file_control(db, schema, SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f) return std::nullopt;
@@ -219,7 +232,5 @@ std::optional<PageProbe> PageProbe::Of(sqlite3* db, const char* schema) {
 void PageProbe::setTolerant(bool on) { static_cast<CheckedFile*>(file_)->tolerant = on; }
 
 const std::vector<std::uint32_t>& PageProbe::badPages() const { return static_cast<CheckedFile*>(file_)->bad; }
-
-void PageProbe::clearBadPages() { static_cast<CheckedFile*>(file_)->bad.clear(); }
 
 }  // namespace korvalen::tablestore::detail

@@ -12,11 +12,6 @@
 namespace korvalen::tablestore::detail {
 namespace {
 
-struct Connection {
-    sqlite3* db = nullptr;
-    ~Connection() { sqlite3_close_v2(db); }
-};
-
 void Exec(sqlite3* db, const std::string& sql, const std::string& table, const std::filesystem::path* file) {
     int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) ThrowSqlite(db, rc, table, file);
@@ -48,9 +43,7 @@ Layout RebuildFromRows(const std::filesystem::path& dataFile, const std::string&
     if (!found) throw EngineError(codes::RecordCorrupt, tableName, "the rows table is not a layout of ours");
     const Layout& layout = *found;
     Exec(fresh.db, "PRAGMA main.page_size=4096", tableName, nullptr);
-    for (const std::string& sql : CreateStatements(layout, "main")) {
-        if (sql.rfind("CREATE UNIQUE INDEX", 0) != 0) Exec(fresh.db, sql, tableName, nullptr);
-    }
+    for (const std::string& sql : CreateStatements(layout, "main")) Exec(fresh.db, sql, tableName, nullptr);
 
     // The rows, read with every page checked: a damaged row page stops the
     // rebuild (and is diagnosed as such) instead of being copied.
@@ -62,10 +55,8 @@ Layout RebuildFromRows(const std::filesystem::path& dataFile, const std::string&
     // Over the old file. Its pages are read only to be journaled, so they are
     // taken as they are: the damaged ones among them are being replaced.
     Connection target;
-    rc = sqlite3_open_v2(Utf8(dataFile).c_str(), &target.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
-                         PageChecksumVfsName());
+    rc = OpenTableFile(target, dataFile, timeout);
     if (rc != SQLITE_OK) ThrowSqlite(target.db, rc, tableName, nullptr);
-    sqlite3_busy_timeout(target.db, static_cast<int>(timeout.count()));
     Exec(target.db, "PRAGMA synchronous=EXTRA", tableName, nullptr);
     if (auto probe = PageProbe::Of(target.db, "main")) probe->setTolerant(true);
     sqlite3_backup* backup = sqlite3_backup_init(target.db, "main", fresh.db, "main");

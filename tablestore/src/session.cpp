@@ -158,33 +158,17 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
         // The index file was deleted (the index repair does so): rebuild the
         // index from the rows, then mark it done. Before this connection
         // attaches the file, so that it holds no lock the rebuild waits for.
-        lockWriter(name);
-        try {
-            const Layout layout = RebuildFromRows(dat, name, timeout_);
-            stamp = IndexStamp(layout);
-            WriteStamp(idx, *stamp, name);
-        } catch (...) {
-            unlockWriter();
-            throw;
-        }
-        unlockWriter();
+        ScopedWriterLock lock(*this, name);
+        const Layout layout = RebuildFromRows(dat, name, timeout_);
+        stamp = IndexStamp(layout);
+        WriteStamp(idx, *stamp, name);
     }
     auto table = std::make_unique<Attachment>();
     table->table = name;
     table->file = dat;
     table->schema = "t" + std::to_string(nextSchema_++);
     const fs::path* file = &table->file;
-    {
-        sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(d, ("ATTACH ?1 AS " + Quote(table->schema)).c_str(), -1, &st, nullptr);
-        if (rc == SQLITE_OK) {
-            sqlite3_bind_text(st, 1, FileUri(dat, false).c_str(), -1, SQLITE_TRANSIENT);
-            rc = sqlite3_step(st);
-            if (rc == SQLITE_DONE) rc = SQLITE_OK;
-        }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_OK) fail(rc, name, file);
-    }
+    attachFile(table->schema, table->file, false, name);
     try {
         if (!explicit_) {
             exec("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA", name, file);
@@ -237,10 +221,26 @@ void Session::closeTable(Attachment& table) noexcept {
     detachIdle();
 }
 
+void Session::attachFile(const std::string& schema, const fs::path& dat, bool create, const std::string& name) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db(), ("ATTACH ?1 AS " + Quote(schema)).c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, FileUri(dat, create).c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_OK) fail(rc, name, &dat);
+}
+
+void Session::detachFile(const std::string& schema) noexcept {
+    if (db_) sqlite3_exec(db_, ("DETACH " + Quote(schema)).c_str(), nullptr, nullptr, nullptr);
+}
+
 void Session::detach(Attachment& table) noexcept {
     for (auto& [key, st] : table.statements) sqlite3_finalize(st);
     table.statements.clear();
-    if (db_) sqlite3_exec(db_, ("DETACH " + Quote(table.schema)).c_str(), nullptr, nullptr, nullptr);
+    detachFile(table.schema);
 }
 
 void Session::detachIdle() noexcept {
@@ -268,11 +268,7 @@ void Session::createTable(const std::string& name, const Layout& layout) {
     sqlite3* d = db();
     if (explicit_) throw DataError("トランザクション中はテーブルを作成できません。");
     const fs::path dat = TableFile(folder_, name, kDataExt);
-    lockWriter(name);
-    struct Unlock {
-        Session* s;
-        ~Unlock() { s->unlockWriter(); }
-    } unlock{this};
+    ScopedWriterLock lock(*this, name);
 
     std::error_code ec;
     if (fs::exists(dat, ec)) throw EngineError(codes::TableExists, name);
@@ -282,18 +278,7 @@ void Session::createTable(const std::string& name, const Layout& layout) {
     RemoveIfPresent(TableFile(folder_, name, kIndexExt), name);
 
     const std::string schema = "c" + std::to_string(nextSchema_++);
-    {
-        sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(d, ("ATTACH ?1 AS " + Quote(schema)).c_str(), -1, &st, nullptr);
-        if (rc == SQLITE_OK) {
-            sqlite3_bind_text(st, 1, FileUri(dat, true).c_str(), -1, SQLITE_TRANSIENT);
-            rc = sqlite3_step(st);
-            if (rc == SQLITE_DONE) rc = SQLITE_OK;
-        }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_OK) fail(rc, name, &dat);
-    }
-    auto cleanup = [&] { sqlite3_exec(d, ("DETACH " + Quote(schema)).c_str(), nullptr, nullptr, nullptr); };
+    attachFile(schema, dat, true, name);
     try {
         int reserve = kPageReserve;
         sqlite3_file_control(d, schema.c_str(), SQLITE_FCNTL_RESERVE_BYTES, &reserve);
@@ -304,16 +289,17 @@ void Session::createTable(const std::string& name, const Layout& layout) {
         exec("BEGIN", name, &dat);
         try {
             for (const std::string& sql : CreateStatements(layout, schema)) exec(sql, name, &dat);
+            if (layout.keyed()) exec(CreateIndexStatement(layout, schema), name, &dat);
             exec("COMMIT", name, &dat);
         } catch (...) {
             sqlite3_exec(d, "ROLLBACK", nullptr, nullptr, nullptr);
             throw;
         }
     } catch (...) {
-        cleanup();
+        detachFile(schema);
         throw;
     }
-    cleanup();
+    detachFile(schema);
     WriteStamp(TableFile(folder_, name, kIndexExt), IndexStamp(layout), name);
     WriteStamp(TableFile(folder_, name, kBlobExt), kBlobStamp, name);
 }
@@ -412,7 +398,7 @@ void Session::write(Attachment& table, const std::function<void()>& step) {
         ++table.generation;
         return;
     }
-    lockWriter(table.table);
+    ScopedWriterLock lock(*this, table.table);
     try {
         exec("BEGIN", table.table, &table.file);
         try {
@@ -424,11 +410,9 @@ void Session::write(Attachment& table, const std::function<void()>& step) {
         }
     } catch (...) {
         ++table.generation;
-        unlockWriter();
         throw;
     }
     ++table.generation;
-    unlockWriter();
 }
 
 void Session::disconnect() noexcept {

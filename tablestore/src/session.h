@@ -48,7 +48,6 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    const std::filesystem::path& folder() const { return folder_; }
     void setTimeout(std::chrono::milliseconds timeout);
     std::chrono::milliseconds timeout() const { return timeout_; }
     bool connected() const { return db_ != nullptr; }
@@ -90,6 +89,9 @@ public:
 private:
     void exec(const std::string& sql, const std::string& tableName, const std::filesystem::path* dataFile);
     std::unique_ptr<Attachment> attach(const std::string& name, bool forCheck);
+    // ATTACH of a table file as schema; create lets it make the file.
+    void attachFile(const std::string& schema, const std::filesystem::path& dat, bool create, const std::string& name);
+    void detachFile(const std::string& schema) noexcept;
     void detach(Attachment& table) noexcept;
     void detachIdle() noexcept;
     void endTransaction(bool committed) noexcept;
@@ -105,6 +107,21 @@ private:
     int nextSchema_ = 1;
     std::map<std::string, std::unique_ptr<Attachment>> tables_;
     std::set<Cursor*> cursors_;
+};
+
+// The folder's write lock, taken for one scope and dropped when it ends,
+// however it ends.
+class ScopedWriterLock {
+public:
+    ScopedWriterLock(Session& session, const std::string& tableName) : session_(session) {
+        session.lockWriter(tableName);
+    }
+    ~ScopedWriterLock() { session_.unlockWriter(); }
+    ScopedWriterLock(const ScopedWriterLock&) = delete;
+    ScopedWriterLock& operator=(const ScopedWriterLock&) = delete;
+
+private:
+    Session& session_;
 };
 
 std::string Utf8(const std::filesystem::path& path);

@@ -13,8 +13,6 @@ namespace {
 // refines the code of an error that is being raised anyway.
 constexpr std::chrono::milliseconds kDiagnosisWait{500};
 
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
 }  // namespace
 
 std::uint16_t CodeForSqlite(int rc, std::string_view message, int systemErrno) {
@@ -38,8 +36,8 @@ std::uint16_t CodeForSqlite(int rc, std::string_view message, int systemErrno) {
         if (rc == SQLITE_IOERR_DATA || rc == SQLITE_IOERR_SHORT_READ) return codes::TableDamaged;
         return systemErrno != 0 ? CodeForSystemErrno(systemErrno) : codes::OsError;
     case SQLITE_ERROR:
-        if (StartsWith(message, "no such table")) return codes::TableNotFound;
-        if (StartsWith(message, "no such column")) return codes::RecordCorrupt;
+        if (message.starts_with("no such table")) return codes::TableNotFound;
+        if (message.starts_with("no such column")) return codes::RecordCorrupt;
         return codes::SqlError;
     default: return codes::SqlError;
     }
