@@ -1,10 +1,11 @@
 #include "korvalen/backup/archiver_libraries.h"
 
-#include <QFileInfo>
 #include <array>
 #include <memory>
 
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/file_ops.h"
+#include "korvalen/platform/program_info.h"
 
 namespace korvalen::backup {
 
@@ -53,10 +54,10 @@ std::vector<std::string> LibraryCandidates(std::string_view libraryName) {
   const auto& folder = TheRegistry().searchFolder;
   if (folder) return {JoinPath(*folder, file)};
   std::vector<std::string> candidates;
-  const std::string besideProgram = ProgramFolder();
+  const std::string besideProgram = platform::ProgramFolder();
   if (!besideProgram.empty()) {
     const std::string path = JoinPath(besideProgram, file);
-    if (QFileInfo::exists(ToQString(path))) candidates.push_back(path);
+    if (platform::FileExists(path)) candidates.push_back(path);
   }
   candidates.push_back(file);
   return candidates;

@@ -10,6 +10,7 @@
 
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 
@@ -167,7 +168,7 @@ class Scanner {
         if (abort_) return;
         // Linked folders are not followed: a link to a folder above would never end.
         if (!entry.isDir() || entry.isSymLink()) continue;
-        ScanFolder(WithTrailingSeparator(JoinPath(folder, FromQString(entry.fileName()))), mask);
+        ScanFolder(platform::WithTrailingSeparator(JoinPath(folder, FromQString(entry.fileName()))), mask);
       }
     }
   }

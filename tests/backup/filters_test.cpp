@@ -9,6 +9,7 @@
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/filters.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 namespace {
@@ -192,7 +193,7 @@ TEST_F(FilterFilesTest, BaseFolderAndRelativeNames) {
   for (const auto* name : {"db/a.dat", "db/b.idx", "db/sub/c.dat"}) WriteFile(name);
   const std::string base = Temp("db");
   const QString before = QDir::currentPath();
-  const std::string sep(1, kNativeSeparator);
+  const std::string sep(1, platform::kPathSeparator);
   const struct {
     const char* what;
     TSwitch jf, r;
