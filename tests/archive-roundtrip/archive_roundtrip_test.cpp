@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -149,12 +148,10 @@ TEST_F(ArchiveRoundTrip, MissingLibraryIsReportedByName) {
   ArchiverLibraries::Reset();
   ArchiverLibraries::SetSearchFolder((root_ / "nowhere").string());
   TArchiveFile packer;
-  // Beside the program there is nothing and the loader's path has no such
-  // library either, unless the machine has one installed system-wide.
-  if (std::getenv("LD_LIBRARY_PATH") != nullptr) GTEST_SKIP();
+  // With a search folder set, the library is looked for there and nowhere else.
   try {
     Pack(root_ / "BAK.LZH", packer);
-    SUCCEED() << "a system-wide libunlha32 was found";
+    ADD_FAILURE() << "packed without a library";
   } catch (const ENoArchiverDLL& error) {
     EXPECT_STREQ(error.what(), "LHA 形式書庫 を扱うには UNLHA32.DLL が 必要です。");
   }
