@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "ascii_case.h"
 #include "korvalen/archiver_api.h"
 #include "korvalen/backup/archiver_libraries.h"
 #include "korvalen/backup/native_path.h"
@@ -15,11 +16,7 @@ std::string LowerExtension(std::string_view path) {
   const std::string name = NamePart(path);
   const auto dot = name.rfind('.');
   if (dot == std::string::npos) return {};
-  std::string extension = name.substr(dot);
-  for (char& ch : extension) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
-  return extension;
+  return LowerAscii(name.substr(dot));
 }
 
 bool OpensAsArchive(TArchiverDll& library, const std::string& absolute) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "ascii_case.h"
 #include "korvalen/backup/native_path.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/program_info.h"
@@ -35,12 +36,9 @@ std::string PlatformLibraryFileName(std::string_view libraryName) {
 #ifdef _WIN32
   return std::string(libraryName);
 #else
-  std::string base(libraryName);
+  std::string base = LowerAscii(std::string(libraryName));
   const auto dot = base.rfind('.');
   if (dot != std::string::npos) base.erase(dot);
-  for (char& ch : base) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
 #ifdef __APPLE__
   return "lib" + base + ".dylib";
 #else
