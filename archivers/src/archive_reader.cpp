@@ -8,13 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <vector>
 
 #include "arc_error.h"
 #include "header_peek.h"
 #include "korvalen/archiver_api.h"
+#include "safe_path.h"
 
 namespace korvalen::archivers {
 namespace {
@@ -44,11 +44,6 @@ private:
     };
     locale_t previous_ = static_cast<locale_t>(0);
 };
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 constexpr size_t kReadBlock = 1 << 16;
 
@@ -101,7 +96,7 @@ ArchiveReader::~ArchiveReader() = default;
 void ArchiveReader::fail(int fallbackCode, const std::string& what) {
     const char* s = archive_error_string(impl_->a);
     const std::string detail = s ? s : "";
-    const std::string l = lower(detail);
+    const std::string l = lowerAscii(detail);
     int code = fallbackCode;
     if (l.find("crc") != std::string::npos || l.find("checksum") != std::string::npos || l.find("sum error") != std::string::npos)
         code = ARC_ERR_CRC;

@@ -7,6 +7,7 @@
 #include "arc_error.h"
 #include "file_io.h"
 #include "korvalen/archiver_api.h"
+#include "safe_path.h"
 
 namespace korvalen::archivers {
 namespace {
@@ -59,8 +60,7 @@ void takeOperands(const std::vector<std::string>& tokens, size_t i, CommandLine&
 void parseNumberSwitch(const std::string& token, const std::set<std::string>& known, CommandLine& cl) {
     size_t k = 1;
     while (k < token.size() && std::isalpha(static_cast<unsigned char>(token[k]))) ++k;
-    std::string name = token.substr(1, k - 1);
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string name = lowerAscii(token.substr(1, k - 1));
     int value = 1;
     if (k < token.size()) {
         const std::string digits = token.substr(k);
@@ -116,8 +116,7 @@ CommandLine parseWith(std::string_view text, const Dialect& d, bool withCommand)
     size_t i = 0;
     if (withCommand) {
         if (tokens.empty()) bad("コマンドがありません");
-        std::string cmd = tokens[0];
-        for (char& c : cmd) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string cmd = lowerAscii(tokens[0]);
         if (!d.commands.count(cmd)) bad("未対応のコマンドです: " + tokens[0]);
         cl.command = cmd[0] == '-' ? cmd.substr(1) : cmd;
         i = 1;

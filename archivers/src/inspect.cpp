@@ -72,8 +72,10 @@ void extractToMemory(ArchiveFormat format, const CommandLine& cl, uint8_t* buffe
         std::vector<uint8_t> chunk(kChunk);
         for (size_t n; (n = reader.read(chunk.data(), chunk.size())) > 0;) {
             const size_t room = size - result.written;
-            std::memcpy(buffer + result.written, chunk.data(), std::min(room, n));
-            result.written += static_cast<uint32_t>(std::min(room, n));
+            const size_t take = std::min(room, n);
+            // The buffer may be null when its size is 0, and memcpy takes no null even for nothing.
+            if (take > 0) std::memcpy(buffer + result.written, chunk.data(), take);
+            result.written += static_cast<uint32_t>(take);
             if (n > room) throw ArcError(ARC_ERR_BUFFER, "バッファに収まりません: " + m.name);
         }
         return;

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,11 +24,6 @@ bool isAbsolute(const std::string& p) {
     if (p.size() >= 2 && p[1] == ':') return true;
 #endif
     return !p.empty() && isSeparator(p.front());
-}
-
-std::string lowerAscii(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 // "a/./b/../c.dat" -> "a/b/c.dat": what a relative name keeps when stored.

@@ -39,6 +39,13 @@ std::vector<std::string> safeComponents(const std::string& storedName) {
 
 bool hasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
+std::string lowerAscii(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+}
+
 bool nameSelected(const std::vector<std::string>& patterns, const std::string& name) {
     if (patterns.empty()) return true;
     const size_t slash = name.rfind('/');

@@ -14,6 +14,9 @@ std::vector<std::string> safeComponents(const std::string& storedName);
 // Case-insensitive (ASCII) match with "*" and "?".
 bool wildcardMatch(const std::string& pattern, const std::string& text);
 bool hasWildcard(const std::string& s);
+// Lower-cases the ASCII letters and leaves every other byte alone, so the
+// lead and trail bytes of UTF-8 and Shift-JIS names keep their meaning.
+std::string lowerAscii(std::string s);
 // Whether a stored name is selected by any of the patterns (all when there
 // are none). A pattern without "/" may also match the name's last part.
 bool nameSelected(const std::vector<std::string>& patterns, const std::string& name);

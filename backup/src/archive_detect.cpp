@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "ascii_case.h"
 #include "korvalen/archiver_api.h"
 #include "korvalen/backup/archiver_libraries.h"
 #include "korvalen/backup/native_path.h"
@@ -15,11 +16,7 @@ std::string LowerExtension(std::string_view path) {
   const std::string name = NamePart(path);
   const auto dot = name.rfind('.');
   if (dot == std::string::npos) return {};
-  std::string extension = name.substr(dot);
-  for (char& ch : extension) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
-  return extension;
+  return LowerAscii(name.substr(dot));
 }
 
 bool OpensAsArchive(TArchiverDll& library, const std::string& absolute) {
@@ -29,21 +26,12 @@ bool OpensAsArchive(TArchiverDll& library, const std::string& absolute) {
   return true;
 }
 
-bool PassesCabTest(const std::string& absolute) {
+// A library that cannot be loaded, or fails in any other way, rejects the file.
+bool PassesTest(TArchiverLibraryKind kind, const std::string& absolute) {
   try {
-    TArchiverDll& library = ArchiverLibraries::Obtain(TArchiverLibraryKind::Cab);
-    library.Load();
-    return OpensAsArchive(library, absolute);
-  } catch (...) {
-    return false;
-  }
-}
-
-bool PassesLhaTest(const std::string& absolute) {
-  try {
-    TArchiverDll& library = ArchiverLibraries::Obtain(TArchiverLibraryKind::Lha);
-    library.Load();
-    if (!library.CheckArchive(absolute, ARC_CHECK_FULL_CRC)) return false;
+    TArchiverDll& library = ArchiverLibraries::Obtain(kind);
+    // The LHA library alone checks the whole archive before the probe.
+    if (kind == TArchiverLibraryKind::Lha && !library.CheckArchive(absolute, ARC_CHECK_FULL_CRC)) return false;
     return OpensAsArchive(library, absolute);
   } catch (...) {
     return false;
@@ -66,8 +54,8 @@ TArchiverType ArchiverTypeByName(std::string_view path) {
 
 TArchiverType ArchiverTypeByContent(std::string_view path) {
   const std::string absolute = AbsolutePath(path);
-  const bool cab = PassesCabTest(absolute);
-  const bool lha = PassesLhaTest(absolute);
+  const bool cab = PassesTest(TArchiverLibraryKind::Cab, absolute);
+  const bool lha = PassesTest(TArchiverLibraryKind::Lha, absolute);
   if (lha) return atLha;
   if (cab) return atCab;
   return atNone;

@@ -1,10 +1,12 @@
 #include "korvalen/backup/archiver_libraries.h"
 
-#include <QFileInfo>
 #include <array>
 #include <memory>
 
+#include "ascii_case.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/file_ops.h"
+#include "korvalen/platform/program_info.h"
 
 namespace korvalen::backup {
 
@@ -34,12 +36,9 @@ std::string PlatformLibraryFileName(std::string_view libraryName) {
 #ifdef _WIN32
   return std::string(libraryName);
 #else
-  std::string base(libraryName);
+  std::string base = LowerAscii(std::string(libraryName));
   const auto dot = base.rfind('.');
   if (dot != std::string::npos) base.erase(dot);
-  for (char& ch : base) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
 #ifdef __APPLE__
   return "lib" + base + ".dylib";
 #else
@@ -53,10 +52,10 @@ std::vector<std::string> LibraryCandidates(std::string_view libraryName) {
   const auto& folder = TheRegistry().searchFolder;
   if (folder) return {JoinPath(*folder, file)};
   std::vector<std::string> candidates;
-  const std::string besideProgram = ProgramFolder();
+  const std::string besideProgram = platform::ProgramFolder();
   if (!besideProgram.empty()) {
     const std::string path = JoinPath(besideProgram, file);
-    if (QFileInfo::exists(ToQString(path))) candidates.push_back(path);
+    if (platform::FileExists(path)) candidates.push_back(path);
   }
   candidates.push_back(file);
   return candidates;

@@ -5,6 +5,7 @@
 
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 
@@ -60,12 +61,12 @@ void TCmdOpt::AddText(std::string_view value) { Append(QuoteValue(value)); }
 
 void TCmdOpt::AddFolder(std::string_view value) {
   if (value.empty()) return;
-  AddText(WithTrailingSeparator(std::string(value)));
+  AddText(platform::WithTrailingSeparator(std::string(value)));
 }
 
 void TCmdOpt::AddNamedFolder(std::string_view name, std::string_view value) {
   if (value.empty()) return;
-  AddNamedText(name, WithTrailingSeparator(std::string(value)));
+  AddNamedText(name, platform::WithTrailingSeparator(std::string(value)));
 }
 
 void TCmdOpt::AddFileName(const std::string& name) { AddText(ConvertFileName ? ConvertFileName(name) : name); }

@@ -10,6 +10,7 @@
 
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 
@@ -66,24 +67,48 @@ struct NameOrder {
 };
 using NameSet = std::set<std::string, NameOrder>;
 
-bool GlobMatch(const QString& name, qsizetype ni, const QString& mask, qsizetype mi) {
-  while (mi < mask.size()) {
-    const QChar m = mask[mi];
-    if (m == u'*') {
-      while (mi < mask.size() && mask[mi] == u'*') ++mi;
-      if (mi == mask.size()) return true;
-      for (qsizetype k = ni; k <= name.size(); ++k) {
-        if (GlobMatch(name, k, mask, mi)) return true;
-      }
+// Glob matching with one backtrack point, the latest "*": a mask with many
+// stars costs at most the name length times the mask length, never a retry
+// of every split.
+bool GlobMatch(QStringView name, QStringView mask) {
+  qsizetype n = 0, m = 0, star = -1, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == u'?' || (mask[m] != u'*' && mask[m] == name[n]))) {
+      ++n;
+      ++m;
+    } else if (m < mask.size() && mask[m] == u'*') {
+      star = m++;
+      starName = n;
+    } else if (star >= 0) {
+      m = star + 1;
+      n = ++starName;
+    } else {
       return false;
     }
-    if (ni >= name.size()) return false;
-    if (m != u'?' && m != name[ni]) return false;
-    ++ni;
-    ++mi;
   }
-  return ni == name.size();
+  while (m < mask.size() && mask[m] == u'*') ++m;
+  return m == mask.size();
 }
+
+// A mask made ready once for every name of a folder: its letter case folded.
+class FoldedMask {
+ public:
+  explicit FoldedMask(std::string_view mask)
+      : empty_(mask.empty()), all_(mask == "*.*"), folded_(ToQString(mask).toCaseFolded()) {}
+
+  bool Matches(const QString& name) const {
+    if (empty_) return false;
+    if (all_) return true;
+    const QString n = name.toCaseFolded();
+    if (GlobMatch(n, folded_)) return true;
+    return folded_.endsWith(u".*") && GlobMatch(n, QStringView(folded_).chopped(2));
+  }
+
+ private:
+  bool empty_;
+  bool all_;
+  QString folded_;
+};
 
 class Scanner {
  public:
@@ -145,6 +170,7 @@ class Scanner {
 
   void ScanFolder(const std::string& folder, const std::string& mask) {
     const QDir dir(OnDisk(folder));
+    const FoldedMask folded(mask);
     // Hidden entries are listed too; whether a hidden file counts is decided
     // per file, and hidden subfolders are always entered.
     const QFileInfoList entries =
@@ -154,7 +180,7 @@ class Scanner {
       // Only regular files: a FIFO or device would stall the library.
       if (!entry.isFile()) continue;
       if (entry.isHidden() && options_.a <= 0) continue;
-      if (!MatchesMask(FromQString(entry.fileName()), mask)) continue;
+      if (!folded.Matches(entry.fileName())) continue;
       if (!InTimeWindow(entry)) continue;
       std::string name = NameFor(folder, entry.fileName());
       if (exclusions_ != nullptr && exclusions_->contains(name)) continue;
@@ -167,7 +193,7 @@ class Scanner {
         if (abort_) return;
         // Linked folders are not followed: a link to a folder above would never end.
         if (!entry.isDir() || entry.isSymLink()) continue;
-        ScanFolder(WithTrailingSeparator(JoinPath(folder, FromQString(entry.fileName()))), mask);
+        ScanFolder(platform::WithTrailingSeparator(JoinPath(folder, FromQString(entry.fileName()))), mask);
       }
     }
   }
@@ -218,14 +244,7 @@ std::optional<TLocalDateTime> ReadTimeBound(std::string_view text, std::string_v
   return at;
 }
 
-bool MatchesMask(std::string_view name, std::string_view mask) {
-  if (mask.empty()) return false;
-  if (mask == "*.*") return true;
-  const QString n = ToQString(name).toCaseFolded();
-  const QString m = ToQString(mask).toCaseFolded();
-  if (GlobMatch(n, 0, m, 0)) return true;
-  return m.endsWith(QStringLiteral(".*")) && GlobMatch(n, 0, m.chopped(2), 0);
-}
+bool MatchesMask(std::string_view name, std::string_view mask) { return FoldedMask(mask).Matches(ToQString(name)); }
 
 std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::string& baseFolder,
                                      const std::vector<std::string>& items, bool& abort,

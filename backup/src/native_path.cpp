@@ -1,8 +1,9 @@
 #include "korvalen/backup/native_path.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 
@@ -23,15 +24,10 @@ std::string FolderPart(std::string_view path) {
 
 std::string NamePart(std::string_view path) { return std::string(path.substr(FolderPart(path).size())); }
 
-std::string WithTrailingSeparator(std::string path) {
-  if (!path.empty() && path.back() != kNativeSeparator) path += kNativeSeparator;
-  return path;
-}
-
 std::string JoinPath(std::string_view folder, std::string_view name) {
   if (folder.empty()) return std::string(name);
   std::string joined(folder);
-  if (joined.back() != kNativeSeparator) joined += kNativeSeparator;
+  if (joined.back() != platform::kPathSeparator) joined += platform::kPathSeparator;
   joined += name;
   return joined;
 }
@@ -40,22 +36,6 @@ std::string AbsolutePath(std::string_view path) {
   if (path.empty()) return {};
   const QString absolute = QDir::cleanPath(QFileInfo(ToQString(path)).absoluteFilePath());
   return FromQString(QDir::toNativeSeparators(absolute));
-}
-
-std::string ProgramFolder() {
-  QString folder;
-  if (QCoreApplication::instance() != nullptr) {
-    folder = QCoreApplication::applicationDirPath();
-  } else {
-#ifdef __linux__
-    // Without an application object Qt cannot tell; the kernel can.
-    const QFileInfo exe(QStringLiteral("/proc/self/exe"));
-    const QString target = exe.symLinkTarget();
-    if (!target.isEmpty()) folder = QFileInfo(target).absolutePath();
-#endif
-  }
-  if (folder.isEmpty()) return {};
-  return WithTrailingSeparator(FromQString(QDir::toNativeSeparators(folder)));
 }
 
 QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }

@@ -417,6 +417,9 @@ TEST(Entries, ExtractMemFillsTheBufferOrSaysItIsTooSmall) {
     EXPECT_EQ(attr & 0x20, 0x20);
     EXPECT_EQ(cab().extractMem(0, cmd.c_str(), buf, 4, &t, &attr, &written), ARC_ERR_BUFFER);
     EXPECT_EQ(written, 4u);
+    // No buffer at all is allowed when its size is 0: nothing may be copied to it.
+    EXPECT_EQ(cab().extractMem(0, cmd.c_str(), nullptr, 0, &t, &attr, &written), ARC_ERR_BUFFER);
+    EXPECT_EQ(written, 0u);
     EXPECT_EQ(cab().extractMem(0, ("\"" + (dir / "m.cab") + "\" \"other\"").c_str(), buf, 16, &t, &attr, &written), ARC_ERR_NO_FILES);
 }
 

@@ -12,6 +12,7 @@
 #include "korvalen/backup/cab32.h"
 #include "korvalen/backup/lha32.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 namespace {
@@ -73,7 +74,7 @@ TEST_F(ArchiveFileTest, BackupPackReachesCab32TokenByToken) {
 
 TEST_F(ArchiveFileTest, RestoreUnpackReachesUnlha32TokenByToken) {
   const std::string archive = Temp("bk/B/B.LZH");
-  const std::string destination = WithTrailingSeparator(db_);
+  const std::string destination = platform::WithTrailingSeparator(db_);
   TArchiveFile file;
   file.SetFileName(archive);
   file.Options().jso = 1, file.Options().jse = 0;
@@ -134,7 +135,7 @@ TEST_F(ArchiveFileTest, EmptyPackListTakesEveryFileOfTheBase) {
   file.PackFiles(0, nullptr, db_, {});
   const Strings tokens = Tokens(Lha().lastCommand);
   EXPECT_EQ(Strings(tokens.end() - 7, tokens.end()),
-            (Strings{Q(WithTrailingSeparator(db_)), Q("CSConM.dat"), Q("notes.txt"), Q("SinseiT13.blb"),
+            (Strings{Q(platform::WithTrailingSeparator(db_)), Q("CSConM.dat"), Q("notes.txt"), Q("SinseiT13.blb"),
                      Q("SinseiT13.dat"), Q("SinseiT13.idx"), ""}));
 }
 

@@ -12,6 +12,7 @@
 #include "korvalen/backup/archiver_libraries.h"
 #include "korvalen/backup/lha32.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/program_info.h"
 
 namespace korvalen::backup {
 namespace {
@@ -35,7 +36,7 @@ TEST(ArchiverLibraryFiles, NamesAndPlaces) {
   const std::vector<std::string> usual = LibraryCandidates("UNLHA32.DLL");
   ASSERT_FALSE(usual.empty());
   EXPECT_EQ(usual.back(), "libunlha32.so") << "the loader's own path comes last";
-  for (std::size_t i = 0; i + 1 < usual.size(); ++i) EXPECT_EQ(FolderPart(usual[i]), ProgramFolder());
+  for (std::size_t i = 0; i + 1 < usual.size(); ++i) EXPECT_EQ(FolderPart(usual[i]), platform::ProgramFolder());
 
   ArchiverLibraries::SetSearchFolder("/opt/x");
   EXPECT_EQ(LibraryCandidates("CAB32.DLL"), std::vector<std::string>{"/opt/x/libcab32.so"});

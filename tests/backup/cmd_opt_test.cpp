@@ -7,6 +7,7 @@
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/cmd_opt.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 namespace {
@@ -18,7 +19,7 @@ struct TokenCase {
 };
 
 TEST(CmdOpt, TokenKinds) {
-  const std::string sep(1, kNativeSeparator);
+  const std::string sep(1, platform::kPathSeparator);
   const std::vector<TokenCase> cases = {
       {"plain token unchanged", [](TCmdOpt& c) { c.AddToken("-+"); }, " -+"},
       {"empty plain token still takes its blank", [](TCmdOpt& c) { c.AddToken(""); }, " "},

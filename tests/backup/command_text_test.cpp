@@ -9,6 +9,7 @@
 #include "korvalen/backup/cab32.h"
 #include "korvalen/backup/lha32.h"
 #include "korvalen/backup/native_path.h"
+#include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
 namespace {
@@ -17,7 +18,7 @@ using testing::Tokens;
 using Strings = std::vector<std::string>;
 
 std::string Q(const std::string& text) { return "\"" + text + "\""; }
-const std::string kSep(1, kNativeSeparator);
+const std::string kSep(1, platform::kPathSeparator);
 
 // The backup packs the three kinds of database file into one archive.
 TEST(CommandText, LhaPackOfTheBackup) {

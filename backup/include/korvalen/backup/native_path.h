@@ -8,12 +8,6 @@
 
 namespace korvalen::backup {
 
-#ifdef _WIN32
-inline constexpr char kNativeSeparator = '\\';
-#else
-inline constexpr char kNativeSeparator = '/';
-#endif
-
 // True for a character that ends the folder part of a path ("\", "/" and the
 // drive colon on Windows; only "/" elsewhere, where the others are legal in names).
 bool IsNameDelimiter(char c);
@@ -23,17 +17,11 @@ std::string FolderPart(std::string_view path);
 // The part after the folder part.
 std::string NamePart(std::string_view path);
 
-// The path with one separator at its end (an empty path stays empty).
-std::string WithTrailingSeparator(std::string path);
-
 // The folder joined with a name; an empty folder gives the bare name.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 // The absolute, cleaned form of a path, against the process's current folder.
 std::string AbsolutePath(std::string_view path);
-
-// The folder the running program lies in, with a trailing separator ("" when unknown).
-std::string ProgramFolder();
 
 QString ToQString(std::string_view text);
 std::string FromQString(const QString& text);
