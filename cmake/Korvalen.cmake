@@ -14,10 +14,18 @@ add_custom_target(sanitize_tests)
 
 # korvalen_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [SANITIZE] [QT])
 # One GoogleTest executable per area, run under CTest with a fixed locale.
+# QT: the tests drive widgets; they run on the offscreen platform inside a
+# QApplication that maps the MS font names, as the program does.
 function(korvalen_add_test)
   cmake_parse_arguments(T "SANITIZE;QT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock korvalen_warnings)
+  if(T_QT)
+    set(test_main korvalen_qt_test_main)
+    set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
+  else()
+    set(test_main GTest::gtest_main)
+  endif()
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest ${test_main} GTest::gmock korvalen_warnings)
   target_compile_definitions(${T_NAME} PRIVATE
     KORVALEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     KORVALEN_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
