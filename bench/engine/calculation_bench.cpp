@@ -11,11 +11,11 @@ using namespace korvalen;
 // Repayments every 8 to 14 days with a borrowing every tenth entry. The
 // repayments outrun the borrowings a little, so the balance falls through
 // both limit-rate steps and ends overpaid, as the cases that reach a lawyer do.
-HistoryList MakeLongHistory(int count) {
-    HistoryList list;
-    DayNumber date = DayNumberFromCivil(2000, 1, 10);
+engine::HistoryList MakeLongHistory(int count) {
+    engine::HistoryList list;
+    engine::DayNumber date = engine::DayNumberFromCivil(2000, 1, 10);
     for (int i = 0; i < count; ++i) {
-        auto e = std::make_unique<HistoryEntry>();
+        auto e = std::make_unique<engine::HistoryEntry>();
         e->date = date;
         e->order = i;
         e->borrowing = i % 10 == 0 ? 300000 + (i % 7) * 100000 : 0;
@@ -27,8 +27,8 @@ HistoryList MakeLongHistory(int count) {
     return list;
 }
 
-CaseRecord BenchCase(int method, std::int64_t entries) {
-    CaseRecord c;
+engine::CaseRecord BenchCase(int method, std::int64_t entries) {
+    engine::CaseRecord c;
     c.RIRITSU = 29.2;
     c.KEISAN_KIND = method;
     // Over a hundred thousand entries the overpayment grows so large that its
@@ -37,33 +37,33 @@ CaseRecord BenchCase(int method, std::int64_t entries) {
     return c;
 }
 
-void Silent(const CalculationWarning&) {}
+void Silent(const engine::CalculationWarning&) {}
 
 // What the wizard does when the lender's page is left: the lender's table
 // on the history, then the recalculation on a fresh copy.
 void BM_BothTables(benchmark::State& state) {
-    const HistoryList history = MakeLongHistory(static_cast<int>(state.range(0)));
-    const CaseRecord settings = BenchCase(static_cast<int>(state.range(1)), state.range(0));
-    const CalculationOptions options{false, Silent};
+    const engine::HistoryList history = MakeLongHistory(static_cast<int>(state.range(0)));
+    const engine::CaseRecord settings = BenchCase(static_cast<int>(state.range(1)), state.range(0));
+    const engine::CalculationOptions options{false, Silent};
     for (auto _ : state) {
-        HistoryList lender = CopyHistory(history);
-        HistoryList copy = CopyHistory(history);
-        ResultTable a = RunCalculation(CalculationKind::LenderCalculation, lender, settings, options);
-        ResultTable b = RunCalculation(CalculationKind::Recalculation, copy, settings, options);
+        engine::HistoryList lender = engine::CopyHistory(history);
+        engine::HistoryList copy = engine::CopyHistory(history);
+        engine::ResultTable a = engine::RunCalculation(engine::CalculationKind::LenderCalculation, lender, settings, options);
+        engine::ResultTable b = engine::RunCalculation(engine::CalculationKind::Recalculation, copy, settings, options);
         benchmark::DoNotOptimize(a);
         benchmark::DoNotOptimize(b);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-template <CalculationKind kind>
+template <engine::CalculationKind kind>
 void BM_OneTable(benchmark::State& state) {
-    const HistoryList history = MakeLongHistory(static_cast<int>(state.range(0)));
-    const CaseRecord settings = BenchCase(static_cast<int>(state.range(1)), state.range(0));
-    const CalculationOptions options{false, Silent};
-    HistoryList copy = CopyHistory(history);
+    const engine::HistoryList history = MakeLongHistory(static_cast<int>(state.range(0)));
+    const engine::CaseRecord settings = BenchCase(static_cast<int>(state.range(1)), state.range(0));
+    const engine::CalculationOptions options{false, Silent};
+    engine::HistoryList copy = engine::CopyHistory(history);
     for (auto _ : state) {
-        ResultTable table = RunCalculation(kind, copy, settings, options);
+        engine::ResultTable table = engine::RunCalculation(kind, copy, settings, options);
         benchmark::DoNotOptimize(table);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -78,8 +78,8 @@ void Sizes(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_BothTables)->Apply(Sizes);
-BENCHMARK(BM_OneTable<CalculationKind::LenderCalculation>)->Name("BM_LenderTable")->Apply(Sizes);
-BENCHMARK(BM_OneTable<CalculationKind::Recalculation>)->Name("BM_Recalculation")->Apply(Sizes);
+BENCHMARK(BM_OneTable<engine::CalculationKind::LenderCalculation>)->Name("BM_LenderTable")->Apply(Sizes);
+BENCHMARK(BM_OneTable<engine::CalculationKind::Recalculation>)->Name("BM_Recalculation")->Apply(Sizes);
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 #include "korvalen/engine/day_count.h"
 #include "korvalen/engine/errors.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 // Far below the 64-bit limit of the fixed-point balance, far above any loan.
@@ -203,4 +203,4 @@ ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const Cas
     return table;
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

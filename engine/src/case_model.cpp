@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 int Sign(double difference) { return difference < 0 ? -1 : difference > 0 ? 1 : 0; }
@@ -39,4 +39,4 @@ void SortHistory(HistoryList& list, std::int32_t checkbox) {
                      [compare](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

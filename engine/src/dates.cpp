@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 // Day number of 1970-01-01 under the 1899-12-30 epoch.
@@ -111,4 +111,4 @@ bool HasDateShape(std::string_view text) {
     return digit;
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

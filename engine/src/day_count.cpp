@@ -8,7 +8,7 @@
 #include "korvalen/engine/errors.h"
 #include "korvalen/engine/text_forms.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 // Every interest formula runs in x87 extended precision, strictly left to
@@ -159,4 +159,4 @@ std::int32_t PeriodInterest(DayCountMethod method, Money principal, FixedRate ra
     throw InvalidCaseSetting("日割り計算の方法が不正です。");
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

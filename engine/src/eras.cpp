@@ -10,7 +10,7 @@
 
 #include "korvalen/engine/errors.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 struct EraStart {
@@ -36,7 +36,7 @@ std::vector<EraStart> LoadEraStarts() {
         icu::Calendar::createInstance(icu::TimeZone::getGMT()->clone(), locale, status));
     icu::SimpleDateFormat eraFormat(icu::UnicodeString(u"GGGG"), locale, status);
     if (U_FAILURE(status) || !calendar) {
-        throw EngineError("和暦（元号）の情報を取得できません。");
+        throw CalculationError("和暦（元号）の情報を取得できません。");
     }
     eraFormat.setTimeZone(*icu::TimeZone::getGMT());
 
@@ -71,7 +71,7 @@ std::vector<EraStart> LoadEraStarts() {
         eras.push_back(EraStart{first, CivilFromDayNumber(first).year, utf8});
     }
     if (U_FAILURE(status) || eras.empty()) {
-        throw EngineError("和暦（元号）の情報を取得できません。");
+        throw CalculationError("和暦（元号）の情報を取得できません。");
     }
     return eras;
 }
@@ -94,4 +94,4 @@ std::optional<EraDate> JapaneseEraDateOf(DayNumber day) {
     return EraDate{era->name, civil.year - era->firstGregorianYear + 1, civil.month, civil.day};
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

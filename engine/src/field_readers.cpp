@@ -5,7 +5,7 @@
 #include "korvalen/engine/errors.h"
 #include "korvalen/engine/text_forms.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 // The grid shows three integer digits of a rate; beyond that it is a typo.
@@ -70,4 +70,4 @@ DayNumber ReadDateField(std::string_view text, std::string_view what) {
     return *date;
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -6,7 +6,7 @@
 
 #include "korvalen/engine/errors.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 FixedRate RateToFixed(double percent) {
     // llrintl rounds in the current mode, which this program never leaves:
@@ -47,4 +47,4 @@ std::int32_t CheckedYen32(std::int64_t yen, const char* what) {
     return static_cast<std::int32_t>(yen);
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -7,7 +7,7 @@
 #include "korvalen/engine/text_forms.h"
 #include "text_decoding.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -161,4 +161,4 @@ std::string WriteHistoryCsv(const HistoryList& entries) {
     return out;
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -6,7 +6,7 @@
 
 #include "korvalen/engine/text_forms.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 constexpr std::array<std::string_view, 11> kHeadings = {
@@ -42,7 +42,7 @@ void ResultTable::Append(std::string_view text) {
 }
 
 void ResultTable::AppendAmount(std::int64_t yen) {
-    korvalen::AppendAmount(text_, yen);
+    engine::AppendAmount(text_, yen);
     cellEnds_.push_back(static_cast<std::uint32_t>(text_.size()));
 }
 
@@ -88,4 +88,4 @@ void ResultTable::Fill(std::vector<ResultRow> rows, bool westernCalendar) {
     }
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

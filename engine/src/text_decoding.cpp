@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace korvalen {
+namespace korvalen::engine {
 
 bool IsValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
@@ -64,4 +64,4 @@ std::optional<std::string> ShiftJisToUtf8(std::string_view bytes) {
     return utf8;
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-namespace korvalen {
+namespace korvalen::engine {
 
 bool IsValidUtf8(std::string_view bytes);
 // One line of CP932 bytes → UTF-8; nothing when a byte sequence has no
 // character in the code page.
 std::optional<std::string> ShiftJisToUtf8(std::string_view bytes);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -8,7 +8,7 @@
 #include "korvalen/engine/eras.h"
 #include "korvalen/engine/errors.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
 // The formatters below build their few characters by hand: a result table
@@ -175,4 +175,4 @@ double ParseRateText(std::string_view text) {
     return value;
 }
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

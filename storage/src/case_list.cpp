@@ -31,13 +31,13 @@ std::vector<CaseListRow> ListCases(tablestore::Database& database) {
         Table entries(database, std::string(kHistoryTable));
         cases.open();
         entries.open();
-        cases.setRange({kCaseCode});
+        cases.setRange({engine::kCaseCode});
         for (cases.first(); !cases.eof(); cases.next()) {
             CaseListRow row;
             row.seq = cases.fieldByName("SEQ").asInteger();
             row.creditor = cases.fieldByName("GYOSYA_NAME").asString();
             row.debtor = cases.fieldByName("NAME").asString();
-            entries.setRange({kCaseCode, row.seq});
+            entries.setRange({engine::kCaseCode, row.seq});
             row.entryCount = entries.recordCount();
             rows.push_back(std::move(row));
         }
@@ -51,7 +51,7 @@ std::string CreditorCaption(const std::string& creditor, std::int32_t seq) {
 
 std::string DebtorCaption(const std::string& debtor) { return debtor.empty() ? "未入力" : debtor; }
 
-std::string EntryCountText(std::int64_t entries) { return FormatAmount(entries); }
+std::string EntryCountText(std::int64_t entries) { return engine::FormatAmount(entries); }
 
 std::int32_t NextCaseSeq(tablestore::Database& database) {
     const std::int64_t next = detail::SeqAfterHighest(database);
@@ -78,7 +78,7 @@ std::int32_t DuplicateCase(tablestore::Database& database, std::int32_t seq) {
         Table to(database, std::string(kCaseTable));
         from.open();
         to.open();
-        if (!from.findKey({kCaseCode, seq})) {
+        if (!from.findKey({engine::kCaseCode, seq})) {
             throw tablestore::DataError("複製する事件（事件番号 " + std::to_string(seq) +
                                         "）が見つかりません。\r\n他のパソコンで削除された可能性があります。");
         }
@@ -87,7 +87,7 @@ std::int32_t DuplicateCase(tablestore::Database& database, std::int32_t seq) {
         CheckTextFits("複製後の債務者名（末尾に「(コピー)」が付きます）", name, 40);
         CheckTextFits("複製後の債権者名（末尾に「(コピー)」が付きます）", creditor, 40);
         to.append();
-        to.fieldByName("CODE").setInteger(kCaseCode);
+        to.fieldByName("CODE").setInteger(engine::kCaseCode);
         to.fieldByName("SEQ").setInteger(newSeq);
         to.fieldByName("NAME").setString(name);
         to.fieldByName("GYOSYA_NAME").setString(creditor);
@@ -98,10 +98,10 @@ std::int32_t DuplicateCase(tablestore::Database& database, std::int32_t seq) {
         Table target(database, std::string(kHistoryTable));
         source.open();
         target.open();
-        source.setRange({kCaseCode, seq});
+        source.setRange({engine::kCaseCode, seq});
         for (source.first(); !source.eof(); source.next()) {
             target.append();
-            target.fieldByName("CODE").setInteger(kCaseCode);
+            target.fieldByName("CODE").setInteger(engine::kCaseCode);
             target.fieldByName("SEQ").setInteger(newSeq);
             target.fieldByName("SEQNO").setInteger(source.fieldByName("SEQNO").asInteger());
             for (int i = kFirstCopiedHistoryField; i < source.fieldCount(); ++i) target.field(i).assign(source.field(i));

@@ -18,13 +18,13 @@ void DeleteRange(Table& table, std::initializer_list<tablestore::KeyValue> range
 bool CaseExists(tablestore::Database& database, std::int32_t seq) {
     Table cases(database, std::string(kCaseTable));
     cases.open();
-    return cases.findKey({kCaseCode, seq});
+    return cases.findKey({engine::kCaseCode, seq});
 }
 
 std::int64_t SeqAfterHighest(tablestore::Database& database) {
     Table cases(database, std::string(kCaseTable));
     cases.open();
-    cases.setRange({kCaseCode});
+    cases.setRange({engine::kCaseCode});
     cases.last();
     if (cases.eof()) return 0;
     return std::int64_t{cases.fieldByName("SEQ").asInteger()} + 1;
@@ -34,11 +34,11 @@ void DeleteCaseRows(tablestore::Database& database, std::int32_t seq) {
     {
         Table cases(database, std::string(kCaseTable));
         cases.open();
-        if (cases.findKey({kCaseCode, seq})) cases.deleteRecord();
+        if (cases.findKey({engine::kCaseCode, seq})) cases.deleteRecord();
     }
     Table entries(database, std::string(kHistoryTable));
     entries.open();
-    DeleteRange(entries, {kCaseCode, seq});
+    DeleteRange(entries, {engine::kCaseCode, seq});
 }
 
 }  // namespace korvalen::storage::detail

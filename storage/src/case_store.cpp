@@ -17,7 +17,7 @@ namespace {
 
 using tablestore::Table;
 
-void WriteHeaderColumns(Table& cases, const CaseRecord& header) {
+void WriteHeaderColumns(Table& cases, const engine::CaseRecord& header) {
     cases.fieldByName("NAME").setString(header.NAME);
     cases.fieldByName("GYOSYA_NAME").setString(header.GYOSYA_NAME);
     cases.fieldByName("BIKO").setString(header.BIKO);
@@ -35,9 +35,9 @@ void WriteHeaderColumns(Table& cases, const CaseRecord& header) {
     cases.fieldByName("CHECKBOX").setInteger(header.CHECKBOX == 1 ? 1 : 0);
 }
 
-CaseRecord ReadHeaderColumns(Table& cases, std::int32_t seq) {
-    CaseRecord header;
-    header.CODE = kCaseCode;
+engine::CaseRecord ReadHeaderColumns(Table& cases, std::int32_t seq) {
+    engine::CaseRecord header;
+    header.CODE = engine::kCaseCode;
     header.SEQ = seq;
     header.NAME = cases.fieldByName("NAME").asString();
     header.GYOSYA_NAME = cases.fieldByName("GYOSYA_NAME").asString();
@@ -55,16 +55,16 @@ CaseRecord ReadHeaderColumns(Table& cases, std::int32_t seq) {
 }
 
 // Writes header and history; the caller holds the transaction.
-void WriteCase(tablestore::Database& database, std::int32_t seq, const CaseRecord& header,
-               const HistoryList& history) {
+void WriteCase(tablestore::Database& database, std::int32_t seq, const engine::CaseRecord& header,
+               const engine::HistoryList& history) {
     {
         Table cases(database, std::string(kCaseTable));
         cases.open();
-        if (cases.findKey({kCaseCode, seq})) {
+        if (cases.findKey({engine::kCaseCode, seq})) {
             cases.edit();
         } else {
             cases.append();
-            cases.fieldByName("CODE").setInteger(kCaseCode);
+            cases.fieldByName("CODE").setInteger(engine::kCaseCode);
             cases.fieldByName("SEQ").setInteger(seq);
         }
         WriteHeaderColumns(cases, header);
@@ -72,31 +72,31 @@ void WriteCase(tablestore::Database& database, std::int32_t seq, const CaseRecor
     }
     Table entries(database, std::string(kHistoryTable));
     entries.open();
-    detail::DeleteRange(entries, {kCaseCode, seq});
+    detail::DeleteRange(entries, {engine::kCaseCode, seq});
     std::int32_t seqno = 0;
     for (const auto& entry : history) {
         entries.append();
-        entries.fieldByName("CODE").setInteger(kCaseCode);
+        entries.fieldByName("CODE").setInteger(engine::kCaseCode);
         entries.fieldByName("SEQ").setInteger(seq);
         entries.fieldByName("SEQNO").setInteger(seqno++);
         entries.fieldByName("DATE").setDate(static_cast<std::int32_t>(entry->date));
         entries.fieldByName("KARIIRE").setInteger(entry->borrowing);
         entries.fieldByName("HENSAI").setInteger(entry->repayment);
         // Always the contract rate: the history list never holds limit rates.
-        entries.fieldByName("RIRITSU").setFloat(FixedToPercent(entry->rate));
+        entries.fieldByName("RIRITSU").setFloat(engine::FixedToPercent(entry->rate));
         entries.post();
     }
 }
 
 // Apart from the SEQ check, so that SaveNewCase checks its preferred number
 // in place of the header's.
-void CheckFieldsFit(const CaseRecord& header, const HistoryList& history) {
+void CheckFieldsFit(const engine::CaseRecord& header, const engine::HistoryList& history) {
     CheckTextFits("債権者名", header.GYOSYA_NAME, 40);
     CheckTextFits("債務者名", header.NAME, 40);
     CheckTextFits("備考", header.BIKO, 160);
     if (history.size() > static_cast<std::size_t>(kHighestSeq) + 1) {
         throw tablestore::DataError("取引が多すぎるため保存できません。\r\n一つの事件に保存できる取引は " +
-                                    FormatAmount(kHighestSeq + 1) + " 件までです。");
+                                    engine::FormatAmount(kHighestSeq + 1) + " 件までです。");
     }
 }
 
@@ -109,7 +109,7 @@ void CheckSeq(std::int64_t seq) {
     }
 }
 
-void CheckCaseFits(const CaseRecord& header, const HistoryList& history) {
+void CheckCaseFits(const engine::CaseRecord& header, const engine::HistoryList& history) {
     CheckSeq(header.SEQ);
     CheckFieldsFit(header, history);
 }
@@ -121,32 +121,32 @@ std::optional<StoredCase> LoadCase(tablestore::Database& database, std::int32_t 
         {
             Table cases(database, std::string(kCaseTable));
             cases.open();
-            if (!cases.findKey({kCaseCode, seq})) return std::nullopt;
+            if (!cases.findKey({engine::kCaseCode, seq})) return std::nullopt;
             stored.header = ReadHeaderColumns(cases, seq);
         }
         Table entries(database, std::string(kHistoryTable));
         entries.open();
         // Key order is SEQNO order: the order of the last save, not re-sorted.
-        entries.setRange({kCaseCode, seq});
+        entries.setRange({engine::kCaseCode, seq});
         for (entries.first(); !entries.eof(); entries.next()) {
-            auto entry = std::make_unique<HistoryEntry>();
+            auto entry = std::make_unique<engine::HistoryEntry>();
             entry->order = entries.fieldByName("SEQNO").asInteger();
             entry->date = entries.fieldByName("DATE").asDate();
             entry->borrowing = entries.fieldByName("KARIIRE").asInteger();
             entry->repayment = entries.fieldByName("HENSAI").asInteger();
-            entry->rate = RateToFixed(entries.fieldByName("RIRITSU").asFloat());
+            entry->rate = engine::RateToFixed(entries.fieldByName("RIRITSU").asFloat());
             stored.history.push_back(std::move(entry));
         }
         return stored;
     });
 }
 
-void SaveCase(tablestore::Database& database, const CaseRecord& header, const HistoryList& history) {
+void SaveCase(tablestore::Database& database, const engine::CaseRecord& header, const engine::HistoryList& history) {
     CheckCaseFits(header, history);
     detail::InTransaction(database, [&] { WriteCase(database, header.SEQ, header, history); });
 }
 
-std::int32_t SaveNewCase(tablestore::Database& database, const CaseRecord& header, const HistoryList& history,
+std::int32_t SaveNewCase(tablestore::Database& database, const engine::CaseRecord& header, const engine::HistoryList& history,
                          std::optional<std::int32_t> preferredSeq) {
     CheckSeq(preferredSeq.value_or(0));
     CheckFieldsFit(header, history);

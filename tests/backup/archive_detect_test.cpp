@@ -27,7 +27,7 @@ TEST(ArchiveDetect, ByName) {
   for (const auto& c : cases) EXPECT_EQ(ArchiverTypeByName(c.path), c.type) << c.path;
 }
 
-class ArchiveFileFormat : public testing::BridgeTest {};
+class ArchiveFileFormat : public fixtures::BridgeTest {};
 
 std::string Message(const std::function<void()>& action) {
   try {

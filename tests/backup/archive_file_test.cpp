@@ -17,16 +17,16 @@
 namespace korvalen::backup {
 namespace {
 
-using testing::Tokens;
+using fixtures::Tokens;
 using Strings = std::vector<std::string>;
 
 std::string Q(const std::string& text) { return "\"" + text + "\""; }
 constexpr ArcWindow kDialog = 0x1234;
 
-class ArchiveFileTest : public testing::BridgeTest {
+class ArchiveFileTest : public fixtures::BridgeTest {
  protected:
   void SetUp() override {
-    testing::BridgeTest::SetUp();
+    fixtures::BridgeTest::SetUp();
     for (const auto* name : {"SinseiT13.dat", "SinseiT13.idx", "SinseiT13.blb", "CSConM.dat", "notes.txt"}) {
       WriteFile(std::string("db/") + name);
     }

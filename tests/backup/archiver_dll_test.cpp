@@ -17,13 +17,13 @@
 namespace korvalen::backup {
 namespace {
 
-class ArchiverDll : public testing::BridgeTest {
+class ArchiverDll : public fixtures::BridgeTest {
  protected:
   std::string CopyFake(std::string_view variant, std::string_view toFolder) const {
     const std::string file = PlatformLibraryFileName("UNLHA32.DLL");
     QDir().mkpath(ToQString(toFolder));
     const std::string target = JoinPath(toFolder, file);
-    EXPECT_TRUE(QFile::copy(ToQString(JoinPath(testing::FakeFolder(variant), file)), ToQString(target)));
+    EXPECT_TRUE(QFile::copy(ToQString(JoinPath(fixtures::FakeFolder(variant), file)), ToQString(target)));
     return target;
   }
 };
@@ -78,13 +78,13 @@ TEST_F(ArchiverDll, FailedLoadIsTriedAgain) {
 }
 
 TEST_F(ArchiverDll, MissingRequiredEntryNamesModuleAndEntry) {
-  ArchiverLibraries::SetSearchFolder(testing::FakeFolder("partial"));
+  ArchiverLibraries::SetSearchFolder(fixtures::FakeFolder("partial"));
   TArchiverDll& library = ArchiverLibraries::Obtain(TArchiverLibraryKind::Lha);
   try {
     library.CheckArchive("/bk/a.lzh", 16);
     FAIL() << "no error";
   } catch (const EEntryNotFound& e) {
-    const std::string module = JoinPath(testing::FakeFolder("partial"), "libunlha32.so");
+    const std::string module = JoinPath(fixtures::FakeFolder("partial"), "libunlha32.so");
     EXPECT_EQ(std::string(e.what()), module + " に UnlhaCheckArchive のエントリが見つかりません。");
   }
   // The entries it has still work.
@@ -121,8 +121,8 @@ TEST_F(ArchiverDll, EntryInfoFallsBackToTheRecord) {
   };
   for (const auto& c : cases) {
     ArchiverLibraries::Reset();
-    ArchiverLibraries::SetSearchFolder(testing::FakeFolder(c.variant));
-    FakeArcState& fake = testing::FakeState(c.variant, TArchiverLibraryKind::Lha);
+    ArchiverLibraries::SetSearchFolder(fixtures::FakeFolder(c.variant));
+    FakeArcState& fake = fixtures::FakeState(c.variant, TArchiverLibraryKind::Lha);
     fake.entry.originalSize = 1234;
     fake.entry.compressedSize = 567;
     fake.entry.dosDate = static_cast<std::uint16_t>(((2024 - 1980) << 9) | (1 << 5) | 5);
@@ -152,7 +152,7 @@ TEST(LoaderSearchPath, ModuleFoundThereIsNamedByItsFullPath) {
   // loader's path used.
   const std::string expected = candidates.size() > 1
                                    ? candidates.front()
-                                   : JoinPath(testing::FakeFolder("partial"), "libunlha32.so");
+                                   : JoinPath(fixtures::FakeFolder("partial"), "libunlha32.so");
   TArchiverDll& library = ArchiverLibraries::Obtain(TArchiverLibraryKind::Lha);
   library.Load();
   EXPECT_EQ(QFileInfo(ToQString(library.ModulePath())).canonicalFilePath(),

@@ -7,7 +7,7 @@
 
 #include "korvalen/backup/native_path.h"
 
-namespace korvalen::backup::testing {
+namespace korvalen::backup::fixtures {
 
 std::string FakeFolder(std::string_view variant) { return std::string(FAKE_ARCHIVER_DIR) + "/" + std::string(variant); }
 
@@ -72,4 +72,4 @@ std::string BridgeTest::WriteFile(std::string_view relative, std::string_view co
   return path;
 }
 
-}  // namespace korvalen::backup::testing
+}  // namespace korvalen::backup::fixtures

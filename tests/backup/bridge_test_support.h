@@ -14,7 +14,7 @@
 #include "fake_archiver_control.h"
 #include "korvalen/backup/archiver_libraries.h"
 
-namespace korvalen::backup::testing {
+namespace korvalen::backup::fixtures {
 
 // The folder of one variant of the fakes ("full" or "partial").
 std::string FakeFolder(std::string_view variant);
@@ -43,4 +43,4 @@ class BridgeTest : public ::testing::Test {
   QTemporaryDir temp_;
 };
 
-}  // namespace korvalen::backup::testing
+}  // namespace korvalen::backup::fixtures

@@ -14,7 +14,7 @@
 namespace korvalen::backup {
 namespace {
 
-using testing::Tokens;
+using fixtures::Tokens;
 using Strings = std::vector<std::string>;
 
 std::string Q(const std::string& text) { return "\"" + text + "\""; }

@@ -28,7 +28,7 @@ TClock ClockAt(int year) {
   };
 }
 
-class FilterFilesTest : public testing::BridgeTest {
+class FilterFilesTest : public fixtures::BridgeTest {
  protected:
   Strings Run(TArchiverOptions& options, const std::string& base, const Strings& items, int year = 2024) {
     bool abort = false;

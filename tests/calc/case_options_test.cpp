@@ -7,7 +7,7 @@ namespace {
 
 TEST(CaseOptions, DefaultsAreThoseOfANewCase) {
     const CaseOptions o;
-    EXPECT_EQ(o.table, CalculationKind::Recalculation);
+    EXPECT_EQ(o.table, engine::CalculationKind::Recalculation);
     EXPECT_EQ(o.caseRecord.KEISAN_KIND, 0);
     EXPECT_TRUE(o.caseRecord.SYONITI_UMU);
     EXPECT_EQ(o.caseRecord.SEISAN_KIND, 0);
@@ -23,7 +23,7 @@ TEST(CaseOptions, EveryOptionReachesItsField) {
                             "--reference-borrowing=200000", "--input-order", "--western"}) {
         EXPECT_TRUE(ApplyCaseOption(arg, o)) << arg;
     }
-    EXPECT_EQ(o.table, CalculationKind::LenderCalculation);
+    EXPECT_EQ(o.table, engine::CalculationKind::LenderCalculation);
     EXPECT_EQ(o.caseRecord.KEISAN_KIND, 3);
     EXPECT_DOUBLE_EQ(o.caseRecord.RIRITSU, 29.2);
     EXPECT_FALSE(o.caseRecord.SYONITI_UMU);

@@ -17,7 +17,7 @@ namespace korvalen::storage {
 namespace {
 
 using korvalen::testsupport::ChildProcess;
-using namespace storage::testing;
+using namespace storage::fixtures;
 
 const std::string kBin = KORVALEN_BIN_DIR;
 const std::string kSample = std::string(KORVALEN_SOURCE_DIR) + "/examples/sample.csv";
@@ -180,7 +180,7 @@ TEST_F(DbToolTest, CheckListsEachProblem) {
 TEST_F(DbToolTest, AnImportKilledAtAnyMomentLeavesTheWholeCaseOrNone) {
     std::string csv = "年月日,借入,返済\n";
     for (int i = 0; i < 999; ++i) {
-        const CivilDate d = CivilFromDayNumber(DayNumberFromCivil(2000, 1, 1) + i * 3);
+        const engine::CivilDate d = engine::CivilFromDayNumber(engine::DayNumberFromCivil(2000, 1, 1) + i * 3);
         char line[64];
         std::snprintf(line, sizeof line, "%04d-%02d-%02d,%d,%d\n", d.year, d.month, d.day, i % 4 == 0 ? 50000 : 0,
                       i % 4 == 0 ? 0 : 12000);

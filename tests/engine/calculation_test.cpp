@@ -7,12 +7,12 @@
 #include "korvalen/engine/calculation.h"
 #include "korvalen/engine/errors.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
-using testing::Day;
-using testing::EntrySpec;
-using testing::MakeHistory;
+using fixtures::Day;
+using fixtures::EntrySpec;
+using fixtures::MakeHistory;
 
 // The cells of one entry's row that carry figures, as the table shows them.
 struct RowText {
@@ -242,4 +242,4 @@ TEST(RunCalculation, BadSettingsAndOverflowAreErrors) {
 }
 
 }  // namespace
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -9,11 +9,11 @@
 #include "korvalen/engine/fixed_point.h"
 #include "korvalen/engine/text_forms.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
-using testing::Day;
-using testing::MakeHistory;
+using fixtures::Day;
+using fixtures::MakeHistory;
 
 TEST(FixedPoint, RatesRoundToNearestNotDown) {
     // 29.2 is 29.19999… as a double: cutting would lose a unit.
@@ -161,4 +161,4 @@ TEST(Ordering, RecalculationCopyIsIndependent) {
 }
 
 }  // namespace
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -7,10 +7,10 @@
 #include "korvalen/engine/day_count.h"
 #include "korvalen/engine/errors.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
-using testing::Day;
+using fixtures::Day;
 
 constexpr Money k100000Yen = YenToMoney(100000);
 constexpr FixedRate k20Percent = 200000;
@@ -115,10 +115,10 @@ TEST(LeapYearWarning, ReportsPeriodsCrossingIntoOrOutOfALeapYear) {
         {"2004-02-10", "2003-12-10", false},  // out of date order
     };
     for (const auto& c : cases) {
-        const auto list = testing::MakeHistory({{c.a, 1000, 0}, {c.b, 0, 100}});
+        const auto list = fixtures::MakeHistory({{c.a, 1000, 0}, {c.b, 0, 100}});
         EXPECT_EQ(LeapYearWarnings(list).size(), c.reported ? 1u : 0u) << c.a << " " << c.b;
     }
-    const auto three = testing::MakeHistory({{"2003-12-15", 1000, 0}, {"2004-06-15", 0, 100}, {"2005-01-15", 0, 100}});
+    const auto three = fixtures::MakeHistory({{"2003-12-15", 1000, 0}, {"2004-06-15", 0, 100}, {"2005-01-15", 0, 100}});
     EXPECT_EQ(LeapYearWarnings(three), (std::vector<std::string>{
                                            "閏年をまたぐ期間があります。\r\n【03/12/15～04/06/15】",
                                            "閏年をまたぐ期間があります。\r\n【04/06/15～05/01/15】"}));
@@ -134,4 +134,4 @@ TEST(DayCountMethods, LabelsAndValues) {
 }
 
 }  // namespace
-}  // namespace korvalen
+}  // namespace korvalen::engine

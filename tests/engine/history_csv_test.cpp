@@ -5,10 +5,10 @@
 #include "history_fixture.h"
 #include "korvalen/engine/history_csv.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
-using testing::Day;
+using fixtures::Day;
 
 struct Expected {
     const char* date;
@@ -123,7 +123,7 @@ TEST(HistoryCsv, DatesBeforeTheStartDateAreRefused) {
 }
 
 TEST(HistoryCsv, WrittenTextReadsBackToTheSameEntries) {
-    const auto list = testing::MakeHistory({{"2005-01-10", 300000, 0, 29.2},
+    const auto list = fixtures::MakeHistory({{"2005-01-10", 300000, 0, 29.2},
                                             {"2005-01-10", 0, 1000, 29.2},
                                             {"2005-02-10", 0, 20000, 18.0001},
                                             {"1999-12-31", 2147483647, 2147483647, 0}});
@@ -141,4 +141,4 @@ TEST(HistoryCsv, WrittenTextReadsBackToTheSameEntries) {
 }
 
 }  // namespace
-}  // namespace korvalen
+}  // namespace korvalen::engine

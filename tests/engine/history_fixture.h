@@ -8,7 +8,7 @@
 #include "korvalen/engine/case_model.h"
 #include "korvalen/engine/dates.h"
 
-namespace korvalen::testing {
+namespace korvalen::engine::fixtures {
 
 inline DayNumber Day(const char* text) {
     const auto day = ParseDateText(text);
@@ -38,4 +38,4 @@ inline HistoryList MakeHistory(const std::vector<EntrySpec>& specs) {
     return list;
 }
 
-}  // namespace korvalen::testing
+}  // namespace korvalen::engine::fixtures

@@ -4,10 +4,10 @@
 #include "korvalen/engine/eras.h"
 #include "korvalen/engine/text_forms.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 namespace {
 
-using testing::Day;
+using fixtures::Day;
 
 TEST(TextForms, Amounts) {
     struct Case {
@@ -78,4 +78,4 @@ TEST(TextForms, LongAndMessageDates) {
 }
 
 }  // namespace
-}  // namespace korvalen
+}  // namespace korvalen::engine

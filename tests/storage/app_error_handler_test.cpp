@@ -17,7 +17,7 @@
 namespace korvalen::storage {
 namespace {
 
-using namespace testing;
+using namespace fixtures;
 using platform::AfterError;
 using platform::Answer;
 using platform::MessageType;
@@ -180,9 +180,9 @@ TEST_F(AppErrorHandlerTest, OtherErrorsAreShownIgnoredOrEndTheProgram) {
 TEST_F(AppErrorHandlerTest, DamagedIndexPagesAreRebuiltWithoutLosingACase) {
     tablestore::Database& db = pc.db().TableDatabase1();
     for (int seq = 0; seq < 3; ++seq) {
-        HistoryList history;
+        engine::HistoryList history;
         for (int i = 0; i < 300 + seq; ++i) history.push_back(Entry(2005, 1, 1 + i % 28, 1000 + i, 0, 18));
-        CaseRecord header;
+        engine::CaseRecord header;
         header.SEQ = seq;
         header.GYOSYA_NAME = "業者" + std::to_string(seq);
         SaveCase(db, header, history);

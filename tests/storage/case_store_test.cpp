@@ -12,10 +12,10 @@
 namespace korvalen::storage {
 namespace {
 
-using namespace testing;
+using namespace fixtures;
 
-CaseRecord Header(std::int32_t seq, std::string creditor = "アコム", std::string debtor = "山田　太郎") {
-    CaseRecord header;
+engine::CaseRecord Header(std::int32_t seq, std::string creditor = "アコム", std::string debtor = "山田　太郎") {
+    engine::CaseRecord header;
     header.SEQ = seq;
     header.GYOSYA_NAME = std::move(creditor);
     header.NAME = std::move(debtor);
@@ -25,15 +25,15 @@ CaseRecord Header(std::int32_t seq, std::string creditor = "アコム", std::str
     header.KEISAN_KIND = 3;
     header.SYONITI_UMU = false;
     header.SEISAN_KIND = 1;
-    header.START_DAY = DayNumberFromCivil(2006, 3, 10);
+    header.START_DAY = engine::DayNumberFromCivil(2006, 3, 10);
     header.START_KARI = 123456;
     header.HIKI_RIRITU = 500000;
     header.CHECKBOX = 1;
     return header;
 }
 
-HistoryList History(int count, std::int32_t base = 0) {
-    HistoryList list;
+engine::HistoryList History(int count, std::int32_t base = 0) {
+    engine::HistoryList list;
     for (int i = 0; i < count; ++i) {
         list.push_back(Entry(2006, 1 + i % 12, 1 + i % 28, i % 3 == 0 ? base + 10000 * (i + 1) : 0,
                              i % 3 == 0 ? 0 : base + 1000 * i, i % 2 ? 29.2 : 18.0, 100 - i));
@@ -42,7 +42,7 @@ HistoryList History(int count, std::int32_t base = 0) {
 }
 
 // Every field of every entry, for comparing lists.
-std::vector<std::string> Describe(const HistoryList& list) {
+std::vector<std::string> Describe(const engine::HistoryList& list) {
     std::vector<std::string> rows;
     for (const auto& e : list) {
         rows.push_back(std::to_string(e->date) + " " + std::to_string(e->borrowing) + " " + std::to_string(e->repayment) +
@@ -68,12 +68,12 @@ protected:
 };
 
 TEST_F(CaseStoreTest, SaveAndLoadKeepEveryFieldAndTheListOrder) {
-    HistoryList history = History(7);
+    engine::HistoryList history = History(7);
     SaveCase(db, Header(3), history);
 
     const auto loaded = LoadCase(db, 3);
     ASSERT_TRUE(loaded);
-    const CaseRecord& h = loaded->header;
+    const engine::CaseRecord& h = loaded->header;
     EXPECT_EQ(h.CODE, 9999);
     EXPECT_EQ(h.SEQ, 3);
     EXPECT_EQ(h.GYOSYA_NAME, "アコム");
@@ -84,7 +84,7 @@ TEST_F(CaseStoreTest, SaveAndLoadKeepEveryFieldAndTheListOrder) {
     EXPECT_EQ(h.KEISAN_KIND, 3);
     EXPECT_FALSE(h.SYONITI_UMU);
     EXPECT_EQ(h.SEISAN_KIND, 1);
-    EXPECT_EQ(h.START_DAY, DayNumberFromCivil(2006, 3, 10));
+    EXPECT_EQ(h.START_DAY, engine::DayNumberFromCivil(2006, 3, 10));
     EXPECT_EQ(h.START_KARI, 123456);
     EXPECT_EQ(h.HIKI_RIRITU, 500000);
     EXPECT_EQ(h.CHECKBOX, 1);
@@ -96,7 +96,7 @@ TEST_F(CaseStoreTest, SaveAndLoadKeepEveryFieldAndTheListOrder) {
 }
 
 TEST_F(CaseStoreTest, StoredValuesReadAsTheWizardTakesThem) {
-    CaseRecord header = Header(0);
+    engine::CaseRecord header = Header(0);
     header.START_DAY = 0;
     SaveCase(db, header, {});
     {
@@ -123,8 +123,8 @@ TEST_F(CaseStoreTest, StoredValuesReadAsTheWizardTakesThem) {
 TEST_F(CaseStoreTest, SavingAgainReplacesTheHistoryWholly) {
     SaveCase(db, Header(1), History(9));
     SaveCase(db, Header(2), History(2));
-    CaseRecord changed = Header(1, "プロミス");
-    HistoryList shorter = History(4, 7);
+    engine::CaseRecord changed = Header(1, "プロミス");
+    engine::HistoryList shorter = History(4, 7);
     SaveCase(db, changed, shorter);
 
     const auto loaded = LoadCase(db, 1);
@@ -157,15 +157,15 @@ TEST_F(CaseStoreTest, InputThatCannotBeStoredIsRefusedBeforeAnyWrite) {
     SaveCase(db, Header(5), History(3));
     struct Refusal {
         const char* what;
-        CaseRecord header;
+        engine::CaseRecord header;
         std::size_t entries;
         const char* message;
     };
-    CaseRecord longCreditor = Header(5, std::string(21, 'x') + "あいうえおかきくけこ");  // 41 bytes
-    CaseRecord longRemarks = Header(5);
+    engine::CaseRecord longCreditor = Header(5, std::string(21, 'x') + "あいうえおかきくけこ");  // 41 bytes
+    engine::CaseRecord longRemarks = Header(5);
     longRemarks.BIKO = std::string(161, 'b');
-    CaseRecord emoji = Header(5, "アコム", "山田😀");
-    CaseRecord bigSeq = Header(32768);
+    engine::CaseRecord emoji = Header(5, "アコム", "山田😀");
+    engine::CaseRecord bigSeq = Header(32768);
     const std::vector<Refusal> refusals = {
         {"creditor", longCreditor, 1, "債権者名が長すぎます。\r\n全角20文字（半角40文字）以内にして下さい。"},
         {"remarks", longRemarks, 1, "備考が長すぎます。\r\n全角80文字（半角160文字）以内にして下さい。"},
@@ -175,7 +175,7 @@ TEST_F(CaseStoreTest, InputThatCannotBeStoredIsRefusedBeforeAnyWrite) {
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.what);
-        HistoryList history;
+        engine::HistoryList history;
         for (std::size_t i = 0; i < r.entries; ++i) history.push_back(Entry(2007, 1, 1, 1, 0, 18));
         try {
             SaveCase(db, r.header, history);
@@ -245,7 +245,7 @@ TEST_F(CaseStoreTest, DeletingSeveralCasesReportsEachOne) {
 }
 
 TEST_F(CaseStoreTest, DuplicateCopiesHeaderAndHistoryUnderTheNextNumber) {
-    HistoryList history = History(6);
+    engine::HistoryList history = History(6);
     SaveCase(db, Header(0), history);
     SaveCase(db, Header(1), {});
     SaveCase(db, Header(2), {});
@@ -254,7 +254,7 @@ TEST_F(CaseStoreTest, DuplicateCopiesHeaderAndHistoryUnderTheNextNumber) {
     EXPECT_EQ(copy, 2);
     const auto loaded = LoadCase(db, copy);
     ASSERT_TRUE(loaded);
-    CaseRecord expected = Header(2, "アコム(コピー)", "山田　太郎(コピー)");
+    engine::CaseRecord expected = Header(2, "アコム(コピー)", "山田　太郎(コピー)");
     EXPECT_EQ(loaded->header.GYOSYA_NAME, expected.GYOSYA_NAME);
     EXPECT_EQ(loaded->header.NAME, expected.NAME);
     EXPECT_EQ(loaded->header.BIKO, expected.BIKO);

@@ -14,7 +14,7 @@
 namespace korvalen::storage {
 namespace {
 
-using namespace testing;
+using namespace fixtures;
 using platform::Answer;
 using platform::Buttons;
 using platform::DriveKind;

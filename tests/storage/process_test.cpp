@@ -15,7 +15,7 @@ namespace korvalen::storage {
 namespace {
 
 using korvalen::testsupport::ChildProcess;
-using namespace storage::testing;
+using namespace storage::fixtures;
 
 const std::string kChild = std::string(KORVALEN_BIN_DIR) + "/storage_test_child";
 
@@ -66,11 +66,11 @@ TEST(ClientProcess, ReadsWholeCasesWhileTheServerSaves) {
     server.db().RegisterThisPc();
     tablestore::Database& db = server.db().TableDatabase1();
     const auto save = [&](int k) {
-        CaseRecord header;
+        engine::CaseRecord header;
         header.SEQ = 0;
         header.GYOSYA_NAME = "c" + std::to_string(k);
         header.BIKO = "v" + std::to_string(k);
-        HistoryList history;
+        engine::HistoryList history;
         for (int i = 0; i <= k % 20; ++i) history.push_back(Entry(2010, 1, 1 + i, k, 0, 18));
         SaveCase(db, header, history);
     };

@@ -22,7 +22,7 @@
 #include "korvalen/testsupport/files.h"
 #include "korvalen/testsupport/temp_folder.h"
 
-namespace korvalen::storage::testing {
+namespace korvalen::storage::fixtures {
 
 namespace fs = std::filesystem;
 
@@ -95,15 +95,15 @@ struct TestPc {
     std::unique_ptr<KorvalenDB> module;
 };
 
-inline std::unique_ptr<HistoryEntry> Entry(int year, int month, int day, std::int32_t borrowing,
+inline std::unique_ptr<engine::HistoryEntry> Entry(int year, int month, int day, std::int32_t borrowing,
                                            std::int32_t repayment, double ratePercent, std::int32_t order = 0) {
-    auto e = std::make_unique<HistoryEntry>();
-    e->date = DayNumberFromCivil(year, month, day);
+    auto e = std::make_unique<engine::HistoryEntry>();
+    e->date = engine::DayNumberFromCivil(year, month, day);
     e->borrowing = borrowing;
     e->repayment = repayment;
-    e->rate = RateToFixed(ratePercent);
+    e->rate = engine::RateToFixed(ratePercent);
     e->order = order;
     return e;
 }
 
-}  // namespace korvalen::storage::testing
+}  // namespace korvalen::storage::fixtures

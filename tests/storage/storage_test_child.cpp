@@ -28,7 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 
 int Start(const std::string& root, const std::string& name, const std::string& folder) {
-    testing::TestPc pc(root, name);
+    fixtures::TestPc pc(root, name);
     pc.realWait = 100ms;
     platform::WriteProfileString(pc.DbPathIni(), "TableDB", "TableDatabase1", folder);
     try {
@@ -71,7 +71,7 @@ std::string Torn(const std::string& creditor, const std::string& remarks, std::s
 }
 
 int Read(const std::string& root, const std::string& name, const std::string& folder, int seconds) {
-    testing::TestPc pc(root, name);
+    fixtures::TestPc pc(root, name);
     platform::WriteProfileString(pc.DbPathIni(), "TableDB", "TableDatabase1", "/" + folder);
     pc.db().DataModuleCreate();
     if (!pc.db().ClientMode()) {

@@ -78,11 +78,11 @@ std::map<int, std::string> PageOwners(const fs::path& dat) {
 class DamageTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        pristine_ = new testing::TempFolder("tablestore-damage");
+        pristine_ = new fixtures::TempFolder("tablestore-damage");
         Database db;
         db.setDirectory(pristine_->path());
-        testing::Create(db, testing::CaseTable());
-        testing::Create(db, testing::HistoryTable());
+        fixtures::Create(db, fixtures::CaseTable());
+        fixtures::Create(db, fixtures::HistoryTable());
         db.startTransaction();
         Table cases(db, "SinseiT13"), history(db, "SinseiT32");
         cases.open();
@@ -129,12 +129,12 @@ protected:
         return Probe(work.path(), fs::path(file).stem().string());
     }
 
-    static testing::TempFolder* pristine_;
+    static fixtures::TempFolder* pristine_;
     static std::map<std::string, std::vector<std::string>> expected_;
-    testing::TempFolder work{"tablestore-damaged"};
+    fixtures::TempFolder work{"tablestore-damaged"};
 };
 
-testing::TempFolder* DamageTest::pristine_ = nullptr;
+fixtures::TempFolder* DamageTest::pristine_ = nullptr;
 std::map<std::string, std::vector<std::string>> DamageTest::expected_;
 
 const std::set<std::uint16_t> kDamageCodes = {codes::TableNotFound, codes::HeaderCorrupt, codes::RecordCorrupt,

@@ -40,8 +40,8 @@ std::vector<std::string> LeftOvers(const std::filesystem::path& folder) {
 }
 
 void CreateFolder(Database& db) {
-    for (const auto& layout : {testing::CaseTable(), testing::HistoryTable(), testing::OptionsTable()}) {
-        testing::Create(db, layout);
+    for (const auto& layout : {fixtures::CaseTable(), fixtures::HistoryTable(), fixtures::OptionsTable()}) {
+        fixtures::Create(db, layout);
     }
 }
 
@@ -67,7 +67,7 @@ std::vector<int> HistoryCounts(Database& db, int cases) {
 }
 
 TEST(CrashTest, AKilledWriterLeavesExactlyTheCommittedTransactions) {
-    testing::TempFolder folder("tablestore-crash");
+    fixtures::TempFolder folder("tablestore-crash");
     std::mt19937 random(20240601);
     int lastReported = 0;
     int roundsWithJournals = 0;
@@ -127,7 +127,7 @@ TEST(CrashTest, AKilledWriterLeavesExactlyTheCommittedTransactions) {
 }
 
 TEST(ConcurrencyTest, WritersAtOnceLoseAndDoubleNothing) {
-    testing::TempFolder folder("tablestore-concurrent");
+    fixtures::TempFolder folder("tablestore-concurrent");
     {
         Database db;
         db.setDirectory(folder.path());
@@ -167,7 +167,7 @@ TEST(ConcurrencyTest, WritersAtOnceLoseAndDoubleNothing) {
 }
 
 TEST(ConcurrencyTest, AWriterBlockedTooLongGetsASharingViolationNotAHang) {
-    testing::TempFolder folder("tablestore-blocked");
+    fixtures::TempFolder folder("tablestore-blocked");
     Database db;
     db.setDirectory(folder.path());
     CreateFolder(db);

@@ -11,7 +11,7 @@
 #include "korvalen/tablestore/table.h"
 #include "korvalen/testsupport/temp_folder.h"
 
-namespace korvalen::tablestore::testing {
+namespace korvalen::tablestore::fixtures {
 
 struct TableLayout {
     std::string name;
@@ -90,4 +90,4 @@ inline void Create(Database& db, const TableLayout& layout, const std::string& n
 
 using korvalen::testsupport::TempFolder;
 
-}  // namespace korvalen::tablestore::testing
+}  // namespace korvalen::tablestore::fixtures

@@ -13,10 +13,10 @@ namespace korvalen::tablestore {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CaseTable;
-using testing::HistoryTable;
-using testing::OptionsTable;
-using testing::PcTable;
+using fixtures::CaseTable;
+using fixtures::HistoryTable;
+using fixtures::OptionsTable;
+using fixtures::PcTable;
 using ::testing::ElementsAre;
 
 template <class F>
@@ -34,7 +34,7 @@ class TableTest : public ::testing::Test {
 protected:
     TableTest() {
         db.setDirectory(folder.path());
-        for (const auto& layout : {CaseTable(), HistoryTable(), PcTable(), OptionsTable()}) testing::Create(db, layout);
+        for (const auto& layout : {CaseTable(), HistoryTable(), PcTable(), OptionsTable()}) fixtures::Create(db, layout);
     }
 
     // One history row (9999, seq, seqno).
@@ -53,7 +53,7 @@ protected:
         return out;
     }
 
-    testing::TempFolder folder;
+    fixtures::TempFolder folder;
     Database db;
 };
 
@@ -70,7 +70,7 @@ TEST_F(TableTest, CreateWritesThreeFilesAndRefusesAnExistingTable) {
     EXPECT_EQ(header[20], 8);
 
     std::string table;
-    EXPECT_EQ(EngineCode([&] { testing::Create(db, CaseTable()); }, &table), codes::TableExists);
+    EXPECT_EQ(EngineCode([&] { fixtures::Create(db, CaseTable()); }, &table), codes::TableExists);
     EXPECT_EQ(table, "SinseiT13");
 }
 
@@ -441,7 +441,7 @@ TEST_F(TableTest, DifferentIndexFileRaises8965NamingTheTable) {
 TEST_F(TableTest, RenamedFilesOpenUnderTheirNewName) {
     // What the upgrade of an old case table does: fill SinseiT13b, delete
     // SinseiT13, rename the .dat and .idx files (the .blb stays behind).
-    testing::Create(db, CaseTable(), "SinseiT13b");
+    fixtures::Create(db, CaseTable(), "SinseiT13b");
     {
         Table t(db, "SinseiT13b");
         t.open();
@@ -503,7 +503,7 @@ TEST_F(TableTest, DeleteTableRemovesEveryFileAndRefusesAnOpenTable) {
         EXPECT_TRUE(name.rfind("Sinsei", 0) == 0 || name.rfind("TableStore.tx", 0) == 0) << name;
     }
     db.deleteTable("CSConM");  // nothing left to delete: no error
-    testing::Create(db, PcTable());
+    fixtures::Create(db, PcTable());
     Table pcs(db, "CSConM");
     pcs.open();
     EXPECT_EQ(pcs.recordCount(), 0);

@@ -19,8 +19,8 @@ class TransactionTest : public ::testing::Test {
 protected:
     TransactionTest() {
         db.setDirectory(folder.path());
-        testing::Create(db, testing::CaseTable());
-        testing::Create(db, testing::HistoryTable());
+        fixtures::Create(db, fixtures::CaseTable());
+        fixtures::Create(db, fixtures::HistoryTable());
     }
 
     // A case header and its history, the way a case save writes them.
@@ -48,7 +48,7 @@ protected:
         return t.recordCount();
     }
 
-    testing::TempFolder folder;
+    fixtures::TempFolder folder;
     Database db;
 };
 

@@ -58,12 +58,12 @@ int main(int argc, char** argv) {
     const cli::CaseOptions& options = invocation.options;
     std::string tsv;
     try {
-        HistoryList entries = cli::ReadHistoryFile(file, options.caseRecord);
+        engine::HistoryList entries = cli::ReadHistoryFile(file, options.caseRecord);
         tsv = cli::CalculationTsv(options.table, entries, options.caseRecord, options.westernCalendar,
                                   std::string(kProgram) + ": 警告: " + file);
     } catch (const cli::UsageError& e) {
         return Fail(e.what());
-    } catch (const EngineError& e) {
+    } catch (const engine::CalculationError& e) {
         return Fail(file + ": " + e.what());
     }
     std::cout << tsv;

@@ -73,7 +73,7 @@ std::optional<std::string> TextOption(std::string_view argument, std::string_vie
 }
 
 std::string FormatDate(std::int32_t day) {
-    return day == 0 ? std::string() : FormatIsoDate(day);
+    return day == 0 ? std::string() : engine::FormatIsoDate(day);
 }
 
 std::string FormatFloat(double value) {
@@ -130,7 +130,7 @@ int List(const Arguments& args, std::ostream& out) {
 int Import(const Arguments& args, std::ostream& out) {
     if (args.size() < 2) throw UsageError("使い方: korvalen-db import FOLDER HISTORY.csv [--creditor=…] [--debtor=…] [--remarks=…] [事件の設定]");
     cli::CaseOptions options;
-    CaseRecord& header = options.caseRecord;
+    engine::CaseRecord& header = options.caseRecord;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& argument = args[i];
         if (argument.starts_with("--table") || argument == "--western") {
@@ -144,7 +144,7 @@ int Import(const Arguments& args, std::ostream& out) {
                          std::string(cli::CaseOptionNames()) + "）");
     }
     Folder folder(args[0]);
-    const HistoryList history = cli::ReadHistoryFile(args[1], header);
+    const engine::HistoryList history = cli::ReadHistoryFile(args[1], header);
     out << storage::SaveNewCase(folder.database, header, history) << '\n';
     return kOk;
 }
@@ -153,7 +153,7 @@ int Export(const Arguments& args, std::ostream& out) {
     ExpectCount(args, 2, "export FOLDER SEQ");
     const std::int32_t seq = ParseSeq(args[1]);
     Folder folder(args[0]);
-    out << WriteHistoryCsv(LoadExisting(folder.database, seq).history);
+    out << engine::WriteHistoryCsv(LoadExisting(folder.database, seq).history);
     return kOk;
 }
 
@@ -163,7 +163,7 @@ int Show(const Arguments& args, std::ostream& out) {
     Folder folder(args[0]);
     tablestore::Table cases(folder.database, std::string(storage::kCaseTable));
     cases.open();
-    if (!cases.findKey({kCaseCode, seq})) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
+    if (!cases.findKey({engine::kCaseCode, seq})) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
     for (int i = 0; i < cases.fieldCount(); ++i) {
         const tablestore::Field field = cases.field(i);
         out << field.name() << '\t' << FieldText(field) << '\n';

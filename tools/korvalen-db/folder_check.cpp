@@ -34,7 +34,7 @@ std::vector<std::int32_t> CasesMissingForHistory(tablestore::Database& database)
     std::set<std::int32_t> cases;
     tablestore::Table header(database, std::string(storage::kCaseTable));
     header.open();
-    header.setRange({kCaseCode});
+    header.setRange({engine::kCaseCode});
     for (header.first(); !header.eof(); header.next()) cases.insert(header.fieldByName("SEQ").asInteger());
     std::set<std::int32_t> orphans;
     tablestore::Table history(database, std::string(storage::kHistoryTable));

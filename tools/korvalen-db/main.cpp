@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         return Fail(dbtool::kBadInput, e.what());
     } catch (const tablestore::DataError& e) {
         return Fail(dbtool::kBadInput, e.message());
-    } catch (const EngineError& e) {
+    } catch (const engine::CalculationError& e) {
         // The calculation refused the stored case's settings or figures.
         return Fail(dbtool::kBadInput, e.what());
     } catch (const tablestore::EngineError& e) {

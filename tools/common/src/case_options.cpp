@@ -30,7 +30,7 @@ template <typename Read>
 auto Field(std::string_view name, Read read) {
     try {
         return read();
-    } catch (const ConversionError& e) {
+    } catch (const engine::ConversionError& e) {
         throw UsageError("--" + std::string(name) + ": " + e.what());
     }
 }
@@ -47,8 +47,8 @@ const std::map<std::string_view, Setter>& ValueOptions() {
     static const std::map<std::string_view, Setter> options = {
         {"table",
          [](std::string_view v, CaseOptions& o) {
-             o.table = Choice("table", v, "lender", "recalc") ? CalculationKind::LenderCalculation
-                                                             : CalculationKind::Recalculation;
+             o.table = Choice("table", v, "lender", "recalc") ? engine::CalculationKind::LenderCalculation
+                                                             : engine::CalculationKind::Recalculation;
          }},
         {"method",
          [](std::string_view v, CaseOptions& o) {
@@ -57,14 +57,14 @@ const std::map<std::string_view, Setter>& ValueOptions() {
          }},
         {"rate",
          [](std::string_view v, CaseOptions& o) {
-             o.caseRecord.RIRITSU = Field("rate", [&] { return ReadPercentField(v, "約定利率"); });
+             o.caseRecord.RIRITSU = Field("rate", [&] { return engine::ReadPercentField(v, "約定利率"); });
          }},
         {"first-day",
          [](std::string_view v, CaseOptions& o) { o.caseRecord.SYONITI_UMU = Choice("first-day", v, "yes", "no"); }},
         {"overpayment-rate",
          [](std::string_view v, CaseOptions& o) {
              o.caseRecord.KABARAI_RIRITSU =
-                 Field("overpayment-rate", [&] { return ReadPercentField(v, "過払金の利率"); });
+                 Field("overpayment-rate", [&] { return engine::ReadPercentField(v, "過払金の利率"); });
          }},
         {"settle",
          [](std::string_view v, CaseOptions& o) {
@@ -72,17 +72,17 @@ const std::map<std::string_view, Setter>& ValueOptions() {
          }},
         {"start-date",
          [](std::string_view v, CaseOptions& o) {
-             o.caseRecord.START_DAY = Field("start-date", [&] { return ReadDateField(v, "計算開始年月日"); });
+             o.caseRecord.START_DAY = Field("start-date", [&] { return engine::ReadDateField(v, "計算開始年月日"); });
          }},
         {"start-balance",
          [](std::string_view v, CaseOptions& o) {
              o.caseRecord.START_KARI =
-                 Field("start-balance", [&] { return ReadAmountField(v, "計算開始時点の残高"); });
+                 Field("start-balance", [&] { return engine::ReadAmountField(v, "計算開始時点の残高"); });
          }},
         {"reference-borrowing",
          [](std::string_view v, CaseOptions& o) {
              o.caseRecord.HIKI_RIRITU =
-                 Field("reference-borrowing", [&] { return ReadAmountField(v, "引直利率適用基準借入"); });
+                 Field("reference-borrowing", [&] { return engine::ReadAmountField(v, "引直利率適用基準借入"); });
          }},
     };
     return options;

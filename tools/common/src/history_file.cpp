@@ -25,12 +25,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-HistoryList ReadHistoryFile(const std::string& path, const CaseRecord& caseRecord) {
+engine::HistoryList ReadHistoryFile(const std::string& path, const engine::CaseRecord& caseRecord) {
     const auto bytes = ReadWholeFile(path);
     if (!bytes) throw UsageError(path + ": ファイルを読めません。");
     try {
-        return ReadHistoryCsv(*bytes, caseRecord.RIRITSU, caseRecord.CHECKBOX == 1, caseRecord.START_DAY);
-    } catch (const HistoryCsvError& e) {
+        return engine::ReadHistoryCsv(*bytes, caseRecord.RIRITSU, caseRecord.CHECKBOX == 1, caseRecord.START_DAY);
+    } catch (const engine::HistoryCsvError& e) {
         throw UsageError(path + " の " + std::to_string(e.line()) + " 行目: " + e.what());
     }
 }

@@ -5,8 +5,8 @@
 
 namespace korvalen::cli {
 
-std::string ResultTsv(const ResultTable& table) {
-    const int columns = table.kind() == CalculationKind::Recalculation ? table.columnCount() : kColUnpaidInterest + 1;
+std::string ResultTsv(const engine::ResultTable& table) {
+    const int columns = table.kind() == engine::CalculationKind::Recalculation ? table.columnCount() : engine::kColUnpaidInterest + 1;
     std::string out;
     for (int row = 0; row <= table.entryRowCount(); ++row) {
         for (int column = 0; column < columns; ++column) {
@@ -18,14 +18,14 @@ std::string ResultTsv(const ResultTable& table) {
     return out;
 }
 
-std::string CalculationTsv(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
+std::string CalculationTsv(engine::CalculationKind kind, engine::HistoryList& entries, const engine::CaseRecord& caseRecord,
                            bool westernCalendar, std::string_view warningStart) {
-    std::vector<CalculationWarning> warnings;
-    const CalculationOptions options{westernCalendar, [&](const CalculationWarning& w) { warnings.push_back(w); }};
-    const ResultTable table = RunCalculation(kind, entries, caseRecord, options);
+    std::vector<engine::CalculationWarning> warnings;
+    const engine::CalculationOptions options{westernCalendar, [&](const engine::CalculationWarning& w) { warnings.push_back(w); }};
+    const engine::ResultTable table = engine::RunCalculation(kind, entries, caseRecord, options);
     for (const auto& w : warnings) {
         const int row = static_cast<int>(w.entryIndex) + 1;
-        std::cerr << warningStart << " の表の " << row << " 行目（" << table.cell(row, kColDate) << "）: " << w.message
+        std::cerr << warningStart << " の表の " << row << " 行目（" << table.cell(row, engine::kColDate) << "）: " << w.message
                   << '\n';
     }
     return ResultTsv(table);

@@ -8,7 +8,7 @@
 #include "korvalen/engine/case_model.h"
 #include "korvalen/engine/result_table.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 struct CalculationWarning {
     std::size_t entryIndex;  // the entry whose period gave the warning, from 0
@@ -34,4 +34,4 @@ struct CalculationOptions {
 ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
                            const CalculationOptions& options = {});
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -11,7 +11,7 @@
 #include "korvalen/engine/dates.h"
 #include "korvalen/engine/fixed_point.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // One dated borrowing and/or repayment.
 struct HistoryEntry {
@@ -70,4 +70,4 @@ struct T_SAIKEN_DATA_REC_NINI {
     std::int32_t balance = 0;  // always 0; what a save writes into NOW_ZAN
 };
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // A date as the case model holds it: a whole day number in a double.
 // 0 in a case field means "no date".
@@ -40,4 +40,4 @@ std::optional<DayNumber> ParseDateText(std::string_view text);
 // "/" only, at least one digit), whether or not it is a real calendar date.
 bool HasDateShape(std::string_view text);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

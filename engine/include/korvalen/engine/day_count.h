@@ -12,7 +12,7 @@
 #include "korvalen/engine/dates.h"
 #include "korvalen/engine/fixed_point.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // The value of KEISAN_KIND, in the order of the wizard's list.
 enum class DayCountMethod : std::int32_t {
@@ -57,4 +57,4 @@ std::int32_t PeriodInterest(DayCountMethod method, Money principal, FixedRate ra
 // entries are in date order.
 std::vector<std::string> LeapYearWarnings(const HistoryList& entries);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

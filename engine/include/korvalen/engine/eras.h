@@ -6,7 +6,7 @@
 
 #include "korvalen/engine/dates.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 struct EraDate {
     std::string eraName;  // full name, UTF-8: 平成
@@ -20,4 +20,4 @@ struct EraDate {
 // Western date, which is what a reader can still check.
 std::optional<EraDate> JapaneseEraDateOf(DayNumber day);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

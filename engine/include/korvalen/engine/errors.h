@@ -4,33 +4,33 @@
 #include <stdexcept>
 #include <string>
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // Base of every engine error; what() is the user-facing Japanese message.
-class EngineError : public std::runtime_error {
+class CalculationError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // A text that cannot become a number (an amount beyond the 32-bit range,
 // a rate beyond what the fixed-point form holds).
-class ConversionError : public EngineError {
+class ConversionError : public CalculationError {
 public:
-    using EngineError::EngineError;
+    using CalculationError::CalculationError;
 };
 
 // A computed figure that no longer fits the width the case model gives it.
 // Raised instead of letting the figure wrap into a wrong yen.
-class CalculationOverflow : public EngineError {
+class CalculationOverflow : public CalculationError {
 public:
-    using EngineError::EngineError;
+    using CalculationError::CalculationError;
 };
 
 // A case setting outside its defined values (for example a day-count
 // method other than 0 to 5 read from a damaged table).
-class InvalidCaseSetting : public EngineError {
+class InvalidCaseSetting : public CalculationError {
 public:
-    using EngineError::EngineError;
+    using CalculationError::CalculationError;
 };
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -8,7 +8,7 @@
 
 #include "korvalen/engine/dates.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // 1234567 or 1,234,567; empty is 0. `what` names the field in the message
 // ("借入額"). Throws ConversionError for a negative, non-numeric or
@@ -21,4 +21,4 @@ double ReadPercentField(std::string_view text, std::string_view what);
 // YYYY-MM-DD, YYYY/MM/DD or yy/mm/dd. Throws ConversionError.
 DayNumber ReadDateField(std::string_view text, std::string_view what);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

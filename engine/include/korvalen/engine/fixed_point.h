@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // Money inside the calculation: yen × 10,000.
 using Money = std::int64_t;
@@ -39,4 +39,4 @@ FixedRate LimitRateFor(std::int64_t yen);
 // CalculationOverflow (naming `what`) instead of wrapping.
 std::int32_t CheckedYen32(std::int64_t yen, const char* what);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

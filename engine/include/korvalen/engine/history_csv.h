@@ -8,13 +8,13 @@
 #include "korvalen/engine/case_model.h"
 #include "korvalen/engine/errors.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // Bad input in a history file; what() is the problem, line() the line it
 // is on (from 1).
-class HistoryCsvError : public EngineError {
+class HistoryCsvError : public CalculationError {
 public:
-    HistoryCsvError(int line, const std::string& problem) : EngineError(problem), line_(line) {}
+    HistoryCsvError(int line, const std::string& problem) : CalculationError(problem), line_(line) {}
     int line() const { return line_; }
 
 private:
@@ -37,4 +37,4 @@ HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inp
 // position as its order.
 std::string WriteHistoryCsv(const HistoryList& entries);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

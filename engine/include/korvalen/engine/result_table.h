@@ -11,7 +11,7 @@
 #include "korvalen/engine/dates.h"
 #include "korvalen/engine/fixed_point.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 enum class CalculationKind {
     LenderCalculation,  // 業者計算: the contract rates as entered
@@ -86,4 +86,4 @@ private:
     std::vector<ResultRow> rows_;
 };
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -9,7 +9,7 @@
 #include "korvalen/engine/dates.h"
 #include "korvalen/engine/fixed_point.h"
 
-namespace korvalen {
+namespace korvalen::engine {
 
 // "#,##0": 1,234,567; a leading minus for negatives.
 std::string FormatAmount(std::int64_t yen);
@@ -44,4 +44,4 @@ std::int32_t ParseAmountText(std::string_view text);
 // (18.5.3% reads 18.53, % reads 0).
 double ParseRateText(std::string_view text);
 
-}  // namespace korvalen
+}  // namespace korvalen::engine

@@ -13,8 +13,8 @@
 namespace korvalen::storage {
 
 struct StoredCase {
-    CaseRecord header;
-    HistoryList history;  // in stored order; each entry's order is its position
+    engine::CaseRecord header;
+    engine::HistoryList history;  // in stored order; each entry's order is its position
 };
 
 // The case (9999, seq) with its history, read from one committed state of
@@ -29,13 +29,13 @@ std::optional<StoredCase> LoadCase(tablestore::Database& database, std::int32_t 
 // are written as 0. Texts too long for their columns, a SEQ outside 0 to
 // 32,767 and more entries than SEQNO can number are refused with a
 // tablestore::DataError before anything is written.
-void SaveCase(tablestore::Database& database, const CaseRecord& header, const HistoryList& history);
+void SaveCase(tablestore::Database& database, const engine::CaseRecord& header, const engine::HistoryList& history);
 
 // Stores a new case and returns its SEQ: `preferredSeq` when that number is
 // still free, otherwise the number after the highest stored one (another PC
 // may have stored a case under the preferred number since it was chosen).
 // Deciding the number and writing the case are one transaction.
-std::int32_t SaveNewCase(tablestore::Database& database, const CaseRecord& header, const HistoryList& history,
+std::int32_t SaveNewCase(tablestore::Database& database, const engine::CaseRecord& header, const engine::HistoryList& history,
                          std::optional<std::int32_t> preferredSeq = std::nullopt);
 
 // Deletes the case row, when there is one, and every history row of the case.
@@ -43,7 +43,7 @@ void DeleteCase(tablestore::Database& database, std::int32_t seq);
 
 // The checks SaveCase makes before it writes: a tablestore::DataError
 // explaining the first problem.
-void CheckCaseFits(const CaseRecord& header, const HistoryList& history);
+void CheckCaseFits(const engine::CaseRecord& header, const engine::HistoryList& history);
 // A case number the tables can hold (0 to 32,767); DataError otherwise.
 void CheckSeq(std::int64_t seq);
 

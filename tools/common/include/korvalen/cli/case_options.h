@@ -17,8 +17,8 @@ public:
 };
 
 struct CaseOptions {
-    CaseRecord caseRecord;  // a new case's defaults, first-day interest on
-    CalculationKind table = CalculationKind::Recalculation;
+    engine::CaseRecord caseRecord;  // a new case's defaults, first-day interest on
+    engine::CalculationKind table = engine::CalculationKind::Recalculation;
     bool westernCalendar = false;
 };
 

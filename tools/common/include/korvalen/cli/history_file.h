@@ -11,6 +11,6 @@ namespace korvalen::cli {
 // same-day order and start date of `caseRecord`. Throws UsageError naming
 // the file when it cannot be read (missing, unreadable, or a folder) and
 // naming the file and line when a line is refused.
-HistoryList ReadHistoryFile(const std::string& path, const CaseRecord& caseRecord);
+engine::HistoryList ReadHistoryFile(const std::string& path, const engine::CaseRecord& caseRecord);
 
 }  // namespace korvalen::cli
