@@ -22,8 +22,6 @@ int readErrorCode(int err) {
     return ARC_ERR_FILE_OPEN;
 }
 
-std::string systemMessage(const std::string& what, int err) {
-    return what + ": " + std::strerror(err);
-}
+std::string systemMessage(const std::string& what, int err) { return what + ": " + std::strerror(err); }
 
 }  // namespace korvalen::archivers

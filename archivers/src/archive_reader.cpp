@@ -70,7 +70,8 @@ ArchiveReader::ArchiveReader(const std::string& path, ArchiveFormat format)
         throw ArcError(readErrorCode(err), systemMessage("書庫を開けません " + path, err));
     }
     struct stat st {};
-    if (::fstat(impl_->fd, &st) != 0 || !S_ISREG(st.st_mode)) throw ArcError(ARC_ERR_FILE_OPEN, "書庫がファイルではありません: " + path);
+    if (::fstat(impl_->fd, &st) != 0 || !S_ISREG(st.st_mode))
+        throw ArcError(ARC_ERR_FILE_OPEN, "書庫がファイルではありません: " + path);
     impl_->a = archive_read_new();
     if (impl_->a == nullptr) throw ArcError(ARC_ERR_MEMORY, "メモリが足りません。");
     if (format == ArchiveFormat::Lha)
@@ -98,7 +99,8 @@ void ArchiveReader::fail(int fallbackCode, const std::string& what) {
     const std::string detail = s ? s : "";
     const std::string l = lowerAscii(detail);
     int code = fallbackCode;
-    if (l.find("crc") != std::string::npos || l.find("checksum") != std::string::npos || l.find("sum error") != std::string::npos)
+    if (l.find("crc") != std::string::npos || l.find("checksum") != std::string::npos ||
+        l.find("sum error") != std::string::npos)
         code = ARC_ERR_CRC;
     else if (archive_errno(impl_->a) == ENOMEM)
         code = ARC_ERR_MEMORY;

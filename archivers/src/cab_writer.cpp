@@ -83,7 +83,8 @@ void CabWriter::write(const std::vector<PackItem>& items) {
         fileTable.insert(fileTable.end(), name.bytes.begin(), name.bytes.end());
         fileTable.push_back(0);
         folderBytes += f->size;
-        if (folderBytes > kMaxFolderBytes) throw ArcError(ARC_ERR_UNSUPPORTED, "CAB 書庫に格納できる合計サイズ (約 2 GiB) を超えています。");
+        if (folderBytes > kMaxFolderBytes)
+            throw ArcError(ARC_ERR_UNSUPPORTED, "CAB 書庫に格納できる合計サイズ (約 2 GiB) を超えています。");
     }
 
     const uint32_t filesAt = 36 + 8;
@@ -118,8 +119,8 @@ void CabWriter::write(const std::vector<PackItem>& items) {
         uint8_t sizes[4] = {static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8),
                             static_cast<uint8_t>(filled), static_cast<uint8_t>(filled >> 8)};
         const uint32_t csum = cabChecksum(sizes, 4, cabChecksum(payload.data(), payload.size(), 0));
-        const uint8_t c[4] = {static_cast<uint8_t>(csum), static_cast<uint8_t>(csum >> 8), static_cast<uint8_t>(csum >> 16),
-                              static_cast<uint8_t>(csum >> 24)};
+        const uint8_t c[4] = {static_cast<uint8_t>(csum), static_cast<uint8_t>(csum >> 8),
+                              static_cast<uint8_t>(csum >> 16), static_cast<uint8_t>(csum >> 24)};
         out_.write(c, 4);
         out_.write(sizes, 4);
         out_.write(payload.data(), payload.size());
@@ -140,7 +141,8 @@ void CabWriter::write(const std::vector<PackItem>& items) {
             progress_.advance(n);
             if (filled == block.size()) emit();
         }
-        if (got != f->size) throw ArcError(ARC_ERR_FILE_OPEN, "書庫への格納中にファイルが変更されました: " + f->storedName);
+        if (got != f->size)
+            throw ArcError(ARC_ERR_FILE_OPEN, "書庫への格納中にファイルが変更されました: " + f->storedName);
     }
     if (filled > 0) emit();
 

@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::streamsize kMaxResponseFile = 16 << 20;
 
-[[noreturn]] void bad(const std::string& why) { throw ArcError(ARC_ERR_BAD_COMMAND, "コマンドを解釈できません: " + why); }
+[[noreturn]] void bad(const std::string& why) {
+    throw ArcError(ARC_ERR_BAD_COMMAND, "コマンドを解釈できません: " + why);
+}
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -45,7 +47,8 @@ void readResponseFile(const std::string& path, std::vector<std::string>& names) 
 void takeOperands(const std::vector<std::string>& tokens, size_t i, CommandLine& cl) {
     if (i >= tokens.size()) bad("書庫名がありません");
     cl.archive = tokens[i++];
-    if (i < tokens.size() && !tokens[i].empty() && tokens[i][0] != '@' && isSeparator(tokens[i].back())) cl.folder = tokens[i++];
+    if (i < tokens.size() && !tokens[i].empty() && tokens[i][0] != '@' && isSeparator(tokens[i].back()))
+        cl.folder = tokens[i++];
     for (; i < tokens.size(); ++i) {
         if (tokens[i][0] == '@') {
             if (tokens[i].size() == 1) bad("レスポンスファイル名がありません");
@@ -64,7 +67,8 @@ void parseNumberSwitch(const std::string& token, const std::set<std::string>& kn
     int value = 1;
     if (k < token.size()) {
         const std::string digits = token.substr(k);
-        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) bad("スイッチの値が不正です: " + token);
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            bad("スイッチの値が不正です: " + token);
         value = std::stoi(digits);
     }
     if (name.empty() || !known.count(name)) bad("未対応のスイッチです: " + token);
@@ -103,9 +107,9 @@ namespace {
 
 // What tells the two libraries' texts apart.
 struct Dialect {
-    std::set<std::string> commands;      // as written, lower case
+    std::set<std::string> commands;  // as written, lower case
     const std::set<std::string>& switches;
-    bool plusToken;                      // LHA's "-+" (ignore stored defaults: there are none here)
+    bool plusToken;  // LHA's "-+" (ignore stored defaults: there are none here)
 };
 const Dialect kLha{{"u", "x", "l", "t"}, kLhaSwitches, true};
 const Dialect kCab{{"-a", "-x", "-l", "-t"}, kCabSwitches, false};

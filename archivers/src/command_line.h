@@ -14,11 +14,11 @@
 namespace korvalen::archivers {
 
 struct CommandLine {
-    std::string command;                 // "u", "x", "l", "t" (LHA); "a", "x", "l", "t" (CAB)
+    std::string command;                  // "u", "x", "l", "t" (LHA); "a", "x", "l", "t" (CAB)
     std::map<std::string, int> switches;  // name -> value
     std::string archive;
-    std::string folder;                  // empty or ending in a separator
-    std::vector<std::string> names;      // response files already read
+    std::string folder;              // empty or ending in a separator
+    std::vector<std::string> names;  // response files already read
 
     int value(const std::string& name, int fallback) const {
         const auto it = switches.find(name);

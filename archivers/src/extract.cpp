@@ -34,7 +34,8 @@ std::string makeFolders(const std::string& dest, const std::vector<std::string>&
         path += parts[i];
         struct stat st {};
         if (::lstat(path.c_str(), &st) == 0) {
-            if (!S_ISDIR(st.st_mode)) throw ArcError(ARC_ERR_UNSAFE_PATH, "展開先にフォルダ以外のものがあります: " + path);
+            if (!S_ISDIR(st.st_mode))
+                throw ArcError(ARC_ERR_UNSAFE_PATH, "展開先にフォルダ以外のものがあります: " + path);
         } else if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
             const int err = errno;
             throw ArcError(writeErrorCode(err), systemMessage("フォルダを作成できません " + path, err));
@@ -47,7 +48,8 @@ std::string makeFolders(const std::string& dest, const std::vector<std::string>&
 void ensureDestination(const std::string& dest) {
     std::error_code ec;
     std::filesystem::create_directories(dest, ec);
-    if (!std::filesystem::is_directory(dest, ec)) throw ArcError(ARC_ERR_FILE_CREATE, "展開先フォルダを作成できません: " + dest);
+    if (!std::filesystem::is_directory(dest, ec))
+        throw ArcError(ARC_ERR_FILE_CREATE, "展開先フォルダを作成できません: " + dest);
 }
 
 }  // namespace
@@ -91,7 +93,8 @@ void extractArchive(ArchiveFormat format, const CommandLine& cl, Progress& progr
             total += n;
             progress.advance(n);
         }
-        if (m.size > 0 && total != static_cast<uint64_t>(m.size)) throw ArcError(ARC_ERR_BROKEN, "メンバーのデータが足りません: " + m.name);
+        if (m.size > 0 && total != static_cast<uint64_t>(m.size))
+            throw ArcError(ARC_ERR_BROKEN, "メンバーのデータが足りません: " + m.name);
         // Left to the system's write-back like any extracted file: waiting
         // for the disk here would double the time of a restore.
         out.close(false);

@@ -14,7 +14,9 @@ bool readAt(int fd, int64_t at, void* buf, size_t n) {
     return ::pread(fd, buf, n, static_cast<off_t>(at)) == static_cast<ssize_t>(n);
 }
 uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t le32(const uint8_t* p) { return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24); }
+uint32_t le32(const uint8_t* p) {
+    return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+}
 
 }  // namespace
 

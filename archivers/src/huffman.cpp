@@ -31,7 +31,8 @@ void huffmanLengths(const uint32_t* freq, int n, int maxBits, uint8_t* len) {
         int m = 0;
         for (int i = 0; i < n; ++i)
             if (weight[i] > 0) leaves[m++] = {weight[i], i};
-        std::sort(leaves, leaves + m, [](const Leaf& a, const Leaf& b) { return a.w < b.w || (a.w == b.w && a.sym < b.sym); });
+        std::sort(leaves, leaves + m,
+                  [](const Leaf& a, const Leaf& b) { return a.w < b.w || (a.w == b.w && a.sym < b.sym); });
         uint64_t nodeWeight[kMaxSymbols];
         int parent[2 * kMaxSymbols];  // leaves 0..m-1 (sorted order), internal nodes m..
         int li = 0, ni = 0, nodes = 0;

@@ -30,8 +30,9 @@ void listArchive(ArchiveFormat format, const CommandLine& cl, Progress& progress
         std::tm tm{};
         localtime_r(&t, &tm);
         char line[96];
-        std::snprintf(line, sizeof line, "%10" PRId64 " %9" PRIu64 "  %-6s  %04d-%02d-%02d %02d:%02d  ", m.size, m.packedSize,
-                      m.method.c_str(), tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min);
+        std::snprintf(line, sizeof line, "%10" PRId64 " %9" PRIu64 "  %-6s  %04d-%02d-%02d %02d:%02d  ", m.size,
+                      m.packedSize, m.method.c_str(), tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                      tm.tm_min);
         log.line(line + m.name + (m.kind == MemberInfo::Kind::Folder ? "/" : ""));
         ++files;
         original += static_cast<uint64_t>(m.size);
@@ -55,13 +56,15 @@ void testArchive(ArchiveFormat format, const CommandLine& cl, Progress& progress
             total += n;
             progress.advance(n);
         }
-        if (m.size > 0 && total != static_cast<uint64_t>(m.size)) throw ArcError(ARC_ERR_BROKEN, "メンバーのデータが足りません: " + m.name);
+        if (m.size > 0 && total != static_cast<uint64_t>(m.size))
+            throw ArcError(ARC_ERR_BROKEN, "メンバーのデータが足りません: " + m.name);
         log.line("正常: " + m.name);
     }
     log.line("書庫は正常です: " + cl.archive);
 }
 
-void extractToMemory(ArchiveFormat format, const CommandLine& cl, uint8_t* buffer, uint32_t size, MemoryResult& result) {
+void extractToMemory(ArchiveFormat format, const CommandLine& cl, uint8_t* buffer, uint32_t size,
+                     MemoryResult& result) {
     ArchiveReader reader(cl.archive, format);
     MemberInfo m;
     while (reader.next(m)) {

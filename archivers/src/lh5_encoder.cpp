@@ -1,10 +1,10 @@
 #include "lh5_encoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <future>
 #include <thread>
-#include <cstring>
 #include <vector>
 
 #include "huffman.h"
@@ -18,7 +18,7 @@ constexpr uint32_t kMinMatch = 3;
 constexpr uint32_t kTooFar = 4096;  // a 3-byte match further back costs more than three literals
 constexpr size_t kBufSize = size_t{1} << 17;
 constexpr size_t kSegment = size_t{1} << 19;  // input encoded as one independent piece
-constexpr size_t kSlack = 16;  // word-wise compares may look a few bytes past the data
+constexpr size_t kSlack = 16;                 // word-wise compares may look a few bytes past the data
 constexpr int kHashBits = 15;
 constexpr uint32_t kPrevSize = 2 * kWindow;  // twice the window: no live chain entry is ever overwritten
 
@@ -436,9 +436,11 @@ struct Lh5Encoder::State {
         const size_t keep = std::min<size_t>(segment.size(), kWindow);
         std::vector<uint8_t> nextHistory(segment.end() - static_cast<std::ptrdiff_t>(keep), segment.end());
         if (inFlight > 1)
-            running.push_back(std::async(std::launch::async, encodeSegment, tuning, std::move(history), std::move(segment)));
+            running.push_back(
+                std::async(std::launch::async, encodeSegment, tuning, std::move(history), std::move(segment)));
         else
-            running.push_back(std::async(std::launch::deferred, encodeSegment, tuning, std::move(history), std::move(segment)));
+            running.push_back(
+                std::async(std::launch::deferred, encodeSegment, tuning, std::move(history), std::move(segment)));
         history = std::move(nextHistory);
         segment = std::move(next);
         segment.reserve(kSegment);

@@ -20,10 +20,10 @@ using ByteSink = std::function<void(const uint8_t*, size_t)>;
 // Search effort. The defaults are tuned on database-like files: they beat
 // the size of the other LHA writers at a small share of their time.
 struct Lh5Tuning {
-    int maxChain = 128;     // candidates examined per position
-    int goodLength = 8;     // a pending match this long quarters the lazy search
-    int niceLength = 64;    // stop searching at a match this long
-    int maxLazy = 128;      // no lazy search after a match this long
+    int maxChain = 128;        // candidates examined per position
+    int goodLength = 8;        // a pending match this long quarters the lazy search
+    int niceLength = 64;       // stop searching at a match this long
+    int maxLazy = 128;         // no lazy search after a match this long
     int blockSymbols = 65535;  // symbols gathered before they are split into blocks
 };
 

@@ -82,7 +82,8 @@ std::vector<uint8_t> lhaLevel2Header(const LhaHeaderFields& f) {
     return h;
 }
 
-LhaWriter::LhaWriter(OutputFile& out, Progress& progress, Lh5Tuning tuning) : out_(out), progress_(progress), tuning_(tuning) {}
+LhaWriter::LhaWriter(OutputFile& out, Progress& progress, Lh5Tuning tuning)
+    : out_(out), progress_(progress), tuning_(tuning) {}
 
 void LhaWriter::add(const PackItem& item) {
     const StoredName name = encodeName(item.storedName);

@@ -46,9 +46,9 @@ std::string cleanRelative(const std::string& name) {
 }
 
 struct PackRules {
-    bool keepFolders;   // relative names keep their folder part
-    bool hidden;        // wildcards also take hidden files
-    bool compareTime;   // on update, replace only members older than the file
+    bool keepFolders;  // relative names keep their folder part
+    bool hidden;       // wildcards also take hidden files
+    bool compareTime;  // on update, replace only members older than the file
 };
 
 PackItem itemFor(const std::string& path, const std::string& stored, const struct stat& st) {
@@ -65,7 +65,8 @@ PackItem itemFor(const std::string& path, const std::string& stored, const struc
 // their folders (when the rules say so); absolute ones are stored by their
 // place under the base folder, or else by the file name alone, since where
 // the files lay on this PC is no part of the archive.
-std::string storedNameFor(const std::string& given, const std::string& full, const std::string& base, const PackRules& rules) {
+std::string storedNameFor(const std::string& given, const std::string& full, const std::string& base,
+                          const PackRules& rules) {
     std::string rel;
     if (!isAbsolute(given))
         rel = given;
@@ -133,7 +134,8 @@ std::vector<PackItem> collectFiles(const CommandLine& cl, const PackRules& rules
 // (libarchive checks each as it is read, so a damaged old archive stops
 // the update), merged with the new files in archive order.
 std::vector<PackItem> mergeWithExisting(ArchiveFormat format, const std::string& archive, std::vector<PackItem> fresh,
-                                        const PackRules& rules, const std::string& spool, Progress& progress, OutputText& log) {
+                                        const PackRules& rules, const std::string& spool, Progress& progress,
+                                        OutputText& log) {
     std::map<std::string, size_t> byName;
     for (size_t i = 0; i < fresh.size(); ++i) byName.emplace(lowerAscii(fresh[i].storedName), i);
     std::vector<bool> placed(fresh.size(), false);
@@ -155,7 +157,8 @@ std::vector<PackItem> mergeWithExisting(ArchiveFormat format, const std::string&
             placed[hit->second] = true;  // the member is as new: it stays
             log.line("更新不要: " + item.storedName);
         }
-        if (m.kind == MemberInfo::Kind::Other) throw ArcError(ARC_ERR_UNSUPPORTED, "書き直せない種類のメンバーがあります: " + m.name);
+        if (m.kind == MemberInfo::Kind::Other)
+            throw ArcError(ARC_ERR_UNSUPPORTED, "書き直せない種類のメンバーがあります: " + m.name);
         PackItem keep;
         keep.storedName = m.name;
         keep.mtime = m.mtime;
@@ -197,7 +200,8 @@ void packArchive(ArchiveFormat format, const CommandLine& cl, Progress& progress
 
     struct stat st {};
     const bool exists = ::stat(cl.archive.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) throw ArcError(ARC_ERR_FILE_CREATE, "書庫の名前がフォルダなどに使われています: " + cl.archive);
+    if (exists && !S_ISREG(st.st_mode))
+        throw ArcError(ARC_ERR_FILE_CREATE, "書庫の名前がフォルダなどに使われています: " + cl.archive);
     std::unique_ptr<ScratchFolder> spool;
     if (exists) {
         spool = std::make_unique<ScratchFolder>(folderOf(cl.archive));

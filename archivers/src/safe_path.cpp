@@ -9,11 +9,13 @@ namespace korvalen::archivers {
 
 std::vector<std::string> safeComponents(const std::string& storedName) {
     auto refuse = [&](const char* why) -> void {
-        throw ArcError(ARC_ERR_UNSAFE_PATH, std::string("展開先の外を指すファイル名は展開しません (") + why + "): " + storedName);
+        throw ArcError(ARC_ERR_UNSAFE_PATH,
+                       std::string("展開先の外を指すファイル名は展開しません (") + why + "): " + storedName);
     };
     if (storedName.empty()) refuse("空の名前");
     if (storedName.front() == '/' || storedName.front() == '\\') refuse("絶対パス");
-    if (storedName.size() >= 2 && std::isalpha(static_cast<unsigned char>(storedName[0])) && storedName[1] == ':') refuse("ドライブ名");
+    if (storedName.size() >= 2 && std::isalpha(static_cast<unsigned char>(storedName[0])) && storedName[1] == ':')
+        refuse("ドライブ名");
     std::vector<std::string> parts;
     std::string part;
     auto close = [&]() {

@@ -43,26 +43,26 @@ constexpr qsizetype kModulePathLimit = 256;
 // The file a loaded module came from. A module found through the loader's
 // own search path is known to QLibrary only by the bare name it was asked for.
 QString LoadedModulePath(const QLibrary& module) {
-  const QString name = module.fileName();
-  if (QDir::isAbsolutePath(name)) return name;
+    const QString name = module.fileName();
+    if (QDir::isAbsolutePath(name)) return name;
 #if defined(__linux__)
-  void* handle = dlopen(QFile::encodeName(name).constData(), RTLD_LAZY | RTLD_NOLOAD);
-  if (handle == nullptr) return name;
-  QString path = name;
-  link_map* map = nullptr;
-  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr && *map->l_name != 0) {
-    path = QFile::decodeName(map->l_name);
-  }
-  dlclose(handle);  // only drops the reference taken just now
-  return path;
+    void* handle = dlopen(QFile::encodeName(name).constData(), RTLD_LAZY | RTLD_NOLOAD);
+    if (handle == nullptr) return name;
+    QString path = name;
+    link_map* map = nullptr;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr && *map->l_name != 0) {
+        path = QFile::decodeName(map->l_name);
+    }
+    dlclose(handle);  // only drops the reference taken just now
+    return path;
 #else
-  return name;
+    return name;
 #endif
 }
 
 template <class Fn>
 Fn As(void (*pointer)()) {
-  return reinterpret_cast<Fn>(pointer);
+    return reinterpret_cast<Fn>(pointer);
 }
 
 }  // namespace
@@ -72,106 +72,105 @@ const char* ArchiverEntrySuffix(TArchiverEntry entry) { return kSuffixes[Index(e
 void TCustomArchiverDll::Unload() { entries_.fill(nullptr); }
 
 TCustomArchiverDll::EntryPointer TCustomArchiverDll::TryBind(TArchiverEntry entry) {
-  EntryPointer& slot = entries_[Index(entry)];
-  if (slot == nullptr) slot = LookUp(entry);
-  return slot;
+    EntryPointer& slot = entries_[Index(entry)];
+    if (slot == nullptr) slot = LookUp(entry);
+    return slot;
 }
 
 TCustomArchiverDll::EntryPointer TCustomArchiverDll::Bind(TArchiverEntry entry) {
-  EntryPointer pointer = TryBind(entry);
-  if (pointer == nullptr) {
-    throw EEntryNotFound(FormatMessageText(messages::kEntryNotFound, {ModulePath(), EntryName(entry)}));
-  }
-  return pointer;
+    EntryPointer pointer = TryBind(entry);
+    if (pointer == nullptr) {
+        throw EEntryNotFound(FormatMessageText(messages::kEntryNotFound, {ModulePath(), EntryName(entry)}));
+    }
+    return pointer;
 }
 
-int TCustomArchiverDll::Command(ArcWindow window, const std::string& command, char* output,
-                                std::uint32_t outputSize) {
-  Load();
-  auto fn = As<ArcCommandFn>(Bind(TArchiverEntry::Command));
-  return fn(window, command.c_str(), output, outputSize);
+int TCustomArchiverDll::Command(ArcWindow window, const std::string& command, char* output, std::uint32_t outputSize) {
+    Load();
+    auto fn = As<ArcCommandFn>(Bind(TArchiverEntry::Command));
+    return fn(window, command.c_str(), output, outputSize);
 }
 
 bool TCustomArchiverDll::CheckArchive(const std::string& archivePath, int mode) {
-  Load();
-  auto fn = As<ArcCheckArchiveFn>(Bind(TArchiverEntry::CheckArchive));
-  return fn(archivePath.c_str(), mode) != 0;
+    Load();
+    auto fn = As<ArcCheckArchiveFn>(Bind(TArchiverEntry::CheckArchive));
+    return fn(archivePath.c_str(), mode) != 0;
 }
 
 int TCustomArchiverDll::CloseArchive(ArcHandle archive) {
-  Load();
-  auto fn = As<ArcCloseArchiveFn>(Bind(TArchiverEntry::CloseArchive));
-  return fn(archive);
+    Load();
+    auto fn = As<ArcCloseArchiveFn>(Bind(TArchiverEntry::CloseArchive));
+    return fn(archive);
 }
 
 int TCustomArchiverDll::ExtractMem(ArcWindow window, const std::string& command, unsigned char* buffer,
                                    std::uint32_t size, std::int64_t* unixTime, std::uint16_t* attributes,
                                    std::uint32_t* written) {
-  auto fn = As<ArcExtractMemFn>(Bind(TArchiverEntry::ExtractMem));
-  return fn(window, command.c_str(), buffer, size, unixTime, attributes, written);
+    auto fn = As<ArcExtractMemFn>(Bind(TArchiverEntry::ExtractMem));
+    return fn(window, command.c_str(), buffer, size, unixTime, attributes, written);
 }
 
 int TCustomArchiverDll::FindFirst(ArcHandle archive, const std::string& wildcard, ArcEntryRecord* entry) {
-  Load();
-  auto fn = As<ArcFindFirstFn>(Bind(TArchiverEntry::FindFirst));
-  return fn(archive, wildcard.c_str(), entry);
+    Load();
+    auto fn = As<ArcFindFirstFn>(Bind(TArchiverEntry::FindFirst));
+    return fn(archive, wildcard.c_str(), entry);
 }
 
 int TCustomArchiverDll::FindNext(ArcHandle archive, ArcEntryRecord* entry) {
-  auto fn = As<ArcFindNextFn>(Bind(TArchiverEntry::FindNext));
-  return fn(archive, entry);
+    auto fn = As<ArcFindNextFn>(Bind(TArchiverEntry::FindNext));
+    return fn(archive, entry);
 }
 
 bool TCustomArchiverDll::KillOwnerWindowEx(ArcWindow window) {
-  auto fn = As<ArcKillOwnerWindowExFn>(Bind(TArchiverEntry::KillOwnerWindowEx));
-  return fn(window) != 0;
+    auto fn = As<ArcKillOwnerWindowExFn>(Bind(TArchiverEntry::KillOwnerWindowEx));
+    return fn(window) != 0;
 }
 
 ArcHandle TCustomArchiverDll::OpenArchive(ArcWindow window, const std::string& archivePath, std::uint32_t mode) {
-  Load();
-  auto fn = As<ArcOpenArchiveFn>(Bind(TArchiverEntry::OpenArchive));
-  return fn(window, archivePath.c_str(), mode);
+    Load();
+    auto fn = As<ArcOpenArchiveFn>(Bind(TArchiverEntry::OpenArchive));
+    return fn(window, archivePath.c_str(), mode);
 }
 
 bool TCustomArchiverDll::SetOwnerWindowEx(ArcWindow window, ArcProgressFn callback) {
-  auto fn = As<ArcSetOwnerWindowExFn>(Bind(TArchiverEntry::SetOwnerWindowEx));
-  return fn(window, callback) != 0;
+    auto fn = As<ArcSetOwnerWindowExFn>(Bind(TArchiverEntry::SetOwnerWindowEx));
+    return fn(window, callback) != 0;
 }
 
 bool TCustomArchiverDll::TimeEx(TArchiverEntry entry, ArcHandle archive, std::uint64_t& value) {
-  auto fn = As<ArcGetTimeExFn>(TryBind(entry));
-  return fn != nullptr && fn(archive, &value) != 0;
+    auto fn = As<ArcGetTimeExFn>(TryBind(entry));
+    return fn != nullptr && fn(archive, &value) != 0;
 }
 
 bool TCustomArchiverDll::SizeEx(TArchiverEntry entry, ArcHandle archive, std::uint64_t& value) {
-  auto fn = As<ArcGetSizeExFn>(TryBind(entry));
-  return fn != nullptr && fn(archive, &value) != 0;
+    auto fn = As<ArcGetSizeExFn>(TryBind(entry));
+    return fn != nullptr && fn(archive, &value) != 0;
 }
 
 bool TCustomArchiverDll::GetWriteTimeEx(ArcHandle archive, std::uint64_t& fileTime) {
-  return TimeEx(TArchiverEntry::GetWriteTimeEx, archive, fileTime);
+    return TimeEx(TArchiverEntry::GetWriteTimeEx, archive, fileTime);
 }
 
 bool TCustomArchiverDll::GetCreateTimeEx(ArcHandle archive, std::uint64_t& fileTime) {
-  return TimeEx(TArchiverEntry::GetCreateTimeEx, archive, fileTime);
+    return TimeEx(TArchiverEntry::GetCreateTimeEx, archive, fileTime);
 }
 
 bool TCustomArchiverDll::GetAccessTimeEx(ArcHandle archive, std::uint64_t& fileTime) {
-  return TimeEx(TArchiverEntry::GetAccessTimeEx, archive, fileTime);
+    return TimeEx(TArchiverEntry::GetAccessTimeEx, archive, fileTime);
 }
 
 bool TCustomArchiverDll::GetOriginalSizeEx(ArcHandle archive, std::uint64_t& size) {
-  return SizeEx(TArchiverEntry::GetOriginalSizeEx, archive, size);
+    return SizeEx(TArchiverEntry::GetOriginalSizeEx, archive, size);
 }
 
 bool TCustomArchiverDll::GetCompressedSizeEx(ArcHandle archive, std::uint64_t& size) {
-  return SizeEx(TArchiverEntry::GetCompressedSizeEx, archive, size);
+    return SizeEx(TArchiverEntry::GetCompressedSizeEx, archive, size);
 }
 
 int TCustomArchiverDll::GetArchiveType(const std::string& archivePath) {
-  Load();
-  auto fn = As<ArcGetArchiveTypeFn>(Bind(TArchiverEntry::GetArchiveType));
-  return fn(archivePath.c_str());
+    Load();
+    auto fn = As<ArcGetArchiveTypeFn>(Bind(TArchiverEntry::GetArchiveType));
+    return fn(archivePath.c_str());
 }
 
 TArchiverDll::TArchiverDll(std::string description, std::string fileName, std::string prefix)
@@ -184,23 +183,23 @@ TArchiverDll::~TArchiverDll() = default;
 bool TArchiverDll::Loaded() const { return module_ != nullptr; }
 
 void TArchiverDll::Load() {
-  if (module_ != nullptr) return;
-  for (const auto& candidate : LibraryCandidates(fileName_)) {
-    auto library = std::make_unique<QLibrary>(ToQString(candidate));
-    if (library->load()) {
-      modulePath_ = FromQString(QDir::toNativeSeparators(LoadedModulePath(*library)).left(kModulePathLimit));
-      module_ = std::move(library);
-      return;
+    if (module_ != nullptr) return;
+    for (const auto& candidate : LibraryCandidates(fileName_)) {
+        auto library = std::make_unique<QLibrary>(ToQString(candidate));
+        if (library->load()) {
+            modulePath_ = FromQString(QDir::toNativeSeparators(LoadedModulePath(*library)).left(kModulePathLimit));
+            module_ = std::move(library);
+            return;
+        }
     }
-  }
-  throw ENoArchiverDLL(FormatMessageText(messages::kNoLibrary, {description_, fileName_}));
+    throw ENoArchiverDLL(FormatMessageText(messages::kNoLibrary, {description_, fileName_}));
 }
 
 std::string TArchiverDll::ModulePath() const { return modulePath_; }
 
 TCustomArchiverDll::EntryPointer TArchiverDll::LookUp(TArchiverEntry entry) {
-  if (module_ == nullptr) return nullptr;
-  return module_->resolve(EntryName(entry).c_str());
+    if (module_ == nullptr) return nullptr;
+    return module_->resolve(EntryName(entry).c_str());
 }
 
 std::string TArchiverDll::EntryName(TArchiverEntry entry) const { return prefix_ + ArchiverEntrySuffix(entry); }

@@ -7,10 +7,10 @@
 namespace korvalen::backup {
 
 inline std::string LowerAscii(std::string text) {
-  for (char& ch : text) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
-  return text;
+    for (char& ch : text) {
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    }
+    return text;
 }
 
 }  // namespace korvalen::backup

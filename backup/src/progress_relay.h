@@ -14,31 +14,31 @@ namespace korvalen::backup {
 class TArchiver;
 
 class TProgressRelay {
- public:
-  // Returns true to abort the running command.
-  using Handler = std::function<bool(std::uint32_t state, const ArcProgressInfo* info)>;
+public:
+    // Returns true to abort the running command.
+    using Handler = std::function<bool(std::uint32_t state, const ArcProgressInfo* info)>;
 
-  explicit TProgressRelay(Handler handler);
-  ~TProgressRelay();
-  TProgressRelay(const TProgressRelay&) = delete;
-  TProgressRelay& operator=(const TProgressRelay&) = delete;
+    explicit TProgressRelay(Handler handler);
+    ~TProgressRelay();
+    TProgressRelay(const TProgressRelay&) = delete;
+    TProgressRelay& operator=(const TProgressRelay&) = delete;
 
-  ArcWindow Window() const;
+    ArcWindow Window() const;
 
-  // Makes this relay the archiver's owner window. Nothing here may stop the
-  // operation itself, so errors are swallowed.
-  void Start(TArchiver& archiver);
-  // Ends the relay; errors swallowed likewise.
-  void Stop(TArchiver& archiver);
-  // An error the handler raised while the library was running cannot cross
-  // the library's C frames; it was kept and is raised here, once.
-  void RethrowPending();
+    // Makes this relay the archiver's owner window. Nothing here may stop the
+    // operation itself, so errors are swallowed.
+    void Start(TArchiver& archiver);
+    // Ends the relay; errors swallowed likewise.
+    void Stop(TArchiver& archiver);
+    // An error the handler raised while the library was running cannot cross
+    // the library's C frames; it was kept and is raised here, once.
+    void RethrowPending();
 
-  static int KRV_ARC_CALL Relay(ArcWindow window, std::uint32_t state, const ArcProgressInfo* info);
+    static int KRV_ARC_CALL Relay(ArcWindow window, std::uint32_t state, const ArcProgressInfo* info);
 
- private:
-  Handler handler_;
-  std::exception_ptr pending_;
+private:
+    Handler handler_;
+    std::exception_ptr pending_;
 };
 
 }  // namespace korvalen::backup

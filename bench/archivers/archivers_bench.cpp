@@ -110,7 +110,8 @@ void extractWith(benchmark::State& state, const std::function<void(const std::st
 void OursExtract(benchmark::State& state, bool lhaFormat) {
     auto& f = sample(static_cast<int>(state.range(0)));
     extractWith(state, [&](const std::string& d) {
-        const auto r = lhaFormat ? lha().run(lhaUnpackCommand(f.lzh, d)) : cab().run("-x -i \"" + f.cab + "\" \"" + d + "\"");
+        const auto r =
+            lhaFormat ? lha().run(lhaUnpackCommand(f.lzh, d)) : cab().run("-x -i \"" + f.cab + "\" \"" + d + "\"");
         if (r.code != 0) state.SkipWithError("extract failed");
     });
 }
@@ -130,7 +131,12 @@ void PeerExtract(benchmark::State& state, const char* tool, const char* command,
 // Scale 1 is the few-MB folder of the tests; scale 4 is near the 19.5 MB
 // reference set. Java's jlha starts slowly: a few iterations are enough.
 #define KRV_BENCH_CAPTURE(fn, name, iters, ...) \
-    BENCHMARK_CAPTURE(fn, name, __VA_ARGS__)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(iters)
+    BENCHMARK_CAPTURE(fn, name, __VA_ARGS__)    \
+        ->Arg(1)                                \
+        ->Arg(4)                                \
+        ->Unit(benchmark::kMillisecond)         \
+        ->UseRealTime()                         \
+        ->Iterations(iters)
 KRV_BENCH_CAPTURE(OursPack, OursLha, 5, true);
 KRV_BENCH_CAPTURE(PeerPack, JlhaLh5, 3, "jlha", "jlha cyq {OUT}{NAMES}", "jlha.lzh");
 KRV_BENCH_CAPTURE(PeerPack, TarGzip6, 5, "gzip", "tar cf -{NAMES} | gzip -6 > {OUT}", "tar.gz");

@@ -48,7 +48,8 @@ void BM_BothTables(benchmark::State& state) {
     for (auto _ : state) {
         engine::HistoryList lender = engine::CopyHistory(history);
         engine::HistoryList copy = engine::CopyHistory(history);
-        engine::ResultTable a = engine::RunCalculation(engine::CalculationKind::LenderCalculation, lender, settings, options);
+        engine::ResultTable a =
+            engine::RunCalculation(engine::CalculationKind::LenderCalculation, lender, settings, options);
         engine::ResultTable b = engine::RunCalculation(engine::CalculationKind::Recalculation, copy, settings, options);
         benchmark::DoNotOptimize(a);
         benchmark::DoNotOptimize(b);

@@ -41,8 +41,9 @@ const fs::path& Root() {
 }
 
 std::vector<FieldDef> HistoryFields() {
-    return {{"CODE", FieldType::Int16, 0, true}, {"SEQ", FieldType::Int16, 0, true}, {"SEQNO", FieldType::Int16, 0, true},
-            {"DATE", FieldType::Date},           {"KARIIRE", FieldType::Int32},      {"HENSAI", FieldType::Int32},
+    return {{"CODE", FieldType::Int16, 0, true},  {"SEQ", FieldType::Int16, 0, true},
+            {"SEQNO", FieldType::Int16, 0, true}, {"DATE", FieldType::Date},
+            {"KARIIRE", FieldType::Int32},        {"HENSAI", FieldType::Int32},
             {"RIRITSU", FieldType::Float}};
 }
 
@@ -107,8 +108,8 @@ void Check(sqlite3* db, int rc) {
 sqlite3* OpenPlain(const fs::path& file) {
     sqlite3* db = nullptr;
     // Single-threaded use, as the table engine's own connections.
-    Check(db, sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                              nullptr));
+    Check(db, sqlite3_open_v2(file.string().c_str(), &db,
+                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr));
     sqlite3_busy_timeout(db, 5000);
     Check(db, sqlite3_exec(db, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr));
     return db;
@@ -122,9 +123,9 @@ void FillPlain(const fs::path& file) {
                            "CREATE UNIQUE INDEX rows_key ON rows(CODE, SEQ, SEQNO);",
                            nullptr, nullptr, nullptr));
     sqlite3_stmt* insert = nullptr;
-    Check(db, sqlite3_prepare_v2(db,
-                                 "INSERT INTO rows(CODE,SEQ,SEQNO,DATE,KARIIRE,HENSAI,RIRITSU) VALUES(?,?,?,?,?,?,?)",
-                                 -1, &insert, nullptr));
+    Check(db,
+          sqlite3_prepare_v2(db, "INSERT INTO rows(CODE,SEQ,SEQNO,DATE,KARIIRE,HENSAI,RIRITSU) VALUES(?,?,?,?,?,?,?)",
+                             -1, &insert, nullptr));
     EveryRow([&] { Check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr)); },
              [&](int seq, int seqno) {
                  sqlite3_bind_int(insert, 1, 9999);

@@ -187,10 +187,10 @@ private:
     std::size_t index_ = 0;
 
     // Without a receiver the day count writes the warning to std::cerr itself.
-    const WarningSink sink_ =
-        options_.onWarning
-            ? WarningSink([this](const std::string& message) { options_.onWarning({index_, message}); })
-            : WarningSink();
+    const WarningSink sink_ = options_.onWarning ? WarningSink([this](const std::string& message) {
+        options_.onWarning({index_, message});
+    })
+                                                 : WarningSink();
 };
 
 }  // namespace

@@ -35,8 +35,7 @@ void SortHistory(HistoryList& list, std::int32_t checkbox) {
     auto compare = checkbox == 1 ? CompareEntriesInputOrder : CompareEntriesBorrowingFirst;
     // A merge sort stays within the list even if a comparison were ever
     // inconsistent (a negative borrowing from a damaged table).
-    std::stable_sort(list.begin(), list.end(),
-                     [compare](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
+    std::stable_sort(list.begin(), list.end(), [compare](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
 }
 
 }  // namespace korvalen::engine

@@ -144,17 +144,14 @@ std::vector<std::string> LeapYearWarnings(const HistoryList& entries) {
 std::int32_t PeriodInterest(DayCountMethod method, Money principal, FixedRate rate, FixedDays days, DayNumber start,
                             DayNumber end, const WarningSink& warn) {
     switch (method) {
-        case DayCountMethod::Fixed365:
-            return TruncToYen(DailyInterest(principal, rate, days, kDivisor365));
-        case DayCountMethod::LeapCalendarYear:
-            return LeapCalendarYear(principal, rate, days, start, warn);
+        case DayCountMethod::Fixed365: return TruncToYen(DailyInterest(principal, rate, days, kDivisor365));
+        case DayCountMethod::LeapCalendarYear: return LeapCalendarYear(principal, rate, days, start, warn);
         case DayCountMethod::LeapYearAfterStart:
             return TruncToYen(DailyInterest(principal, rate, days, YearAfterStartDivisor(start)));
         case DayCountMethod::LeapDayInPeriod:
             return TruncToYen(DailyInterest(principal, rate, days, LeapDayInPeriodDivisor(start, days)));
         case DayCountMethod::Monthly:
-        case DayCountMethod::MonthlyElseDaily365:
-            return MonthlyInterest(principal, rate, days, start, end);
+        case DayCountMethod::MonthlyElseDaily365: return MonthlyInterest(principal, rate, days, start, end);
     }
     throw InvalidCaseSetting("日割り計算の方法が不正です。");
 }

@@ -20,13 +20,9 @@ FixedRate RateToFixed(double percent) {
     return static_cast<FixedRate>(std::llrintl(scaled));
 }
 
-double FixedToPercent(FixedRate rate) {
-    return static_cast<double>(static_cast<long double>(rate) / 10000.0L);
-}
+double FixedToPercent(FixedRate rate) { return static_cast<double>(static_cast<long double>(rate) / 10000.0L); }
 
-std::int64_t RoundYen(Money value) {
-    return value >= 0 ? (value + 5000) / kFixedOne : (value - 5000) / kFixedOne;
-}
+std::int64_t RoundYen(Money value) { return value >= 0 ? (value + 5000) / kFixedOne : (value - 5000) / kFixedOne; }
 
 FixedDays DayCountFixed(double earlier, double later) {
     const long double days = static_cast<long double>(later) - static_cast<long double>(earlier);

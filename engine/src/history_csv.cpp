@@ -116,7 +116,8 @@ HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inp
         std::string text(raw);
         if (!utf8) {
             auto decoded = ShiftJisToUtf8(raw);
-            if (!decoded) throw HistoryCsvError(lineNumber, "UTF-8 としても Shift-JIS としても読めない文字があります。");
+            if (!decoded)
+                throw HistoryCsvError(lineNumber, "UTF-8 としても Shift-JIS としても読めない文字があります。");
             text = std::move(*decoded);
         }
         if (Trim(text).empty()) continue;

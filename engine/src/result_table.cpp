@@ -10,7 +10,8 @@ namespace korvalen::engine {
 namespace {
 
 constexpr std::array<std::string_view, 11> kHeadings = {
-    "取引日", "借入額", "返済額", "日数", "利率", "利息", "元金返済額", "残元金", "未払利息", "過払利息", "未払過払利息",
+    "取引日",     "借入額", "返済額",   "日数",     "利率",         "利息",
+    "元金返済額", "残元金", "未払利息", "過払利息", "未払過払利息",
 };
 
 constexpr int kLenderColumns = 10;
@@ -29,8 +30,8 @@ std::string_view ResultTable::cell(int row, int column) const {
     if (row < 0 || row >= rowCount_ || column < 0 || column >= columns_) {
         throw std::out_of_range("ResultTable::cell");
     }
-    const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                              static_cast<std::size_t>(column);
+    const std::size_t index =
+        static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
     if (index >= cellEnds_.size()) return {};
     const std::size_t begin = index == 0 ? 0 : cellEnds_[index - 1];
     return std::string_view(text_).substr(begin, cellEnds_[index] - begin);

@@ -50,8 +50,9 @@ std::optional<std::string> ShiftJisToUtf8(std::string_view bytes) {
     if (U_FAILURE(status)) return std::nullopt;
     ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     std::u16string utf16(bytes.size() + 1, u'\0');
-    const int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(utf16.data()), static_cast<int32_t>(utf16.size()),
-                                         bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    const int32_t length =
+        ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(utf16.data()), static_cast<int32_t>(utf16.size()),
+                      bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (U_FAILURE(status)) return std::nullopt;
     utf16.resize(static_cast<std::size_t>(length));
 

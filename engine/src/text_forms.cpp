@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <cstdio>
-#include <utility>
 #include <limits>
+#include <utility>
 
 #include "korvalen/engine/eras.h"
 #include "korvalen/engine/errors.h"
@@ -25,7 +25,6 @@ std::string TwoDigits(int value) {
     AppendTwoDigits(out, value);
     return out;
 }
-
 
 // "yy/mm/dd" after an optional prefix.
 std::string SlashedDate(std::string prefix, int year, int month, int day) {

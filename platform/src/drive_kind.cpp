@@ -45,11 +45,30 @@ constexpr std::array<std::uint64_t, 11> kNetworkMagics = {
 // itself has one magic for local and remote alike, so its mounts are told
 // apart by the name in mountinfo.
 constexpr std::array<std::string_view, 24> kNetworkTypes = {
-    "nfs",          "nfs4",           "cifs",           "smb3",          "smbfs",
-    "ncpfs",        "afs",            "ceph",           "9p",            "coda",
-    "lustre",       "glusterfs",      "davfs",          "remote",        "fuse.sshfs",
-    "fuse.rclone",  "fuse.s3fs",      "fuse.glusterfs", "fuse.ceph-fuse", "fuse.gvfsd-fuse",
-    "fuse.smbnetfs", "fuse.curlftpfs", "fuse.davfs2",    "fuse.gcsfuse",
+    "nfs",
+    "nfs4",
+    "cifs",
+    "smb3",
+    "smbfs",
+    "ncpfs",
+    "afs",
+    "ceph",
+    "9p",
+    "coda",
+    "lustre",
+    "glusterfs",
+    "davfs",
+    "remote",
+    "fuse.sshfs",
+    "fuse.rclone",
+    "fuse.s3fs",
+    "fuse.glusterfs",
+    "fuse.ceph-fuse",
+    "fuse.gvfsd-fuse",
+    "fuse.smbnetfs",
+    "fuse.curlftpfs",
+    "fuse.davfs2",
+    "fuse.gcsfuse",
 };
 
 // mountinfo writes blanks and a few other bytes as octal escapes ("\040").
@@ -121,12 +140,9 @@ std::optional<MountFacts> ReadMountFacts(const std::string& existingPath) {
     const QString root = QDir::toNativeSeparators(ToQ(existingPath).left(3));
     switch (GetDriveTypeW(reinterpret_cast<const wchar_t*>(root.utf16()))) {
         case DRIVE_UNKNOWN:
-        case DRIVE_NO_ROOT_DIR:
-            return std::nullopt;
-        case DRIVE_REMOTE:
-            return MountFacts{0, "remote"};
-        default:
-            return MountFacts{0, "local"};
+        case DRIVE_NO_ROOT_DIR: return std::nullopt;
+        case DRIVE_REMOTE: return MountFacts{0, "remote"};
+        default: return MountFacts{0, "local"};
     }
 #else
     struct statfs fs {};

@@ -31,9 +31,7 @@ bool CreateFileExclusive(const std::string& path, std::string_view content) {
     return true;
 }
 
-bool RemoveFile(const std::string& path) {
-    return FileExists(path) && QFile::remove(ToQ(path));
-}
+bool RemoveFile(const std::string& path) { return FileExists(path) && QFile::remove(ToQ(path)); }
 
 void RenameFile(const std::string& from, const std::string& to) {
     if (!QFile::rename(ToQ(from), ToQ(to))) {
@@ -46,9 +44,7 @@ bool FileExists(const std::string& path) {
     return info.exists() && !info.isDir();
 }
 
-bool FolderExists(const std::string& path) {
-    return !path.empty() && QFileInfo(ToQ(path)).isDir();
-}
+bool FolderExists(const std::string& path) { return !path.empty() && QFileInfo(ToQ(path)).isDir(); }
 
 void CreateFolders(const std::string& path) {
     if (path.empty() || !QDir().mkpath(ToQ(path))) {

@@ -4,13 +4,9 @@ namespace korvalen::platform {
 
 namespace {
 
-char UpperAsciiChar(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+char UpperAsciiChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool IsAnySeparator(char c) {
-    return c == '\\' || c == '/';
-}
+bool IsAnySeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
@@ -41,8 +37,6 @@ std::string UpperAscii(std::string_view text) {
     return upper;
 }
 
-bool IsUncPath(std::string_view path) {
-    return path.size() >= 2 && IsAnySeparator(path[0]) && IsAnySeparator(path[1]);
-}
+bool IsUncPath(std::string_view path) { return path.size() >= 2 && IsAnySeparator(path[0]) && IsAnySeparator(path[1]); }
 
 }  // namespace korvalen::platform

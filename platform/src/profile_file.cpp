@@ -77,9 +77,7 @@ std::optional<QString> KeyOf(const QString& line) {
     return trimmed.left(equals).trimmed();
 }
 
-bool SameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 bool IsQuoted(const QString& value) {
     return value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&

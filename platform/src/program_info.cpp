@@ -46,21 +46,13 @@ std::string RunningProgramFile() {
 
 }  // namespace
 
-std::string ProgramFileVersion() {
-    return KORVALEN_FILE_VERSION;
-}
+std::string ProgramFileVersion() { return KORVALEN_FILE_VERSION; }
 
-std::string MajorVersionOf(std::string_view version) {
-    return std::string(version.substr(0, version.find('.')));
-}
+std::string MajorVersionOf(std::string_view version) { return std::string(version.substr(0, version.find('.'))); }
 
-std::string ProgramKeyFor(std::string_view version) {
-    return "Software\\vex\\Korvalen_" + MajorVersionOf(version);
-}
+std::string ProgramKeyFor(std::string_view version) { return "Software\\vex\\Korvalen_" + MajorVersionOf(version); }
 
-std::string ProgramKey() {
-    return ProgramKeyFor(ProgramFileVersion());
-}
+std::string ProgramKey() { return ProgramKeyFor(ProgramFileVersion()); }
 
 std::string ProgramFolder() {
     if (FolderOverride()) {

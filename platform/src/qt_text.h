@@ -13,9 +13,7 @@ inline QString ToQ(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-inline std::string FromQ(const QString& text) {
-    return text.toStdString();
-}
+inline std::string FromQ(const QString& text) { return text.toStdString(); }
 
 }  // namespace korvalen::platform::detail
 

@@ -19,13 +19,9 @@ const char* NameOf(Answer answer) {
 
 ScriptedMessages::ScriptedMessages(std::initializer_list<Answer> answers) : answers_(answers) {}
 
-void ScriptedMessages::QueueAnswer(Answer answer) {
-    answers_.push_back(answer);
-}
+void ScriptedMessages::QueueAnswer(Answer answer) { answers_.push_back(answer); }
 
-void ScriptedMessages::ShowPlain(const std::string& text) {
-    Show(MessageType::Plain, Buttons::Ok, text);
-}
+void ScriptedMessages::ShowPlain(const std::string& text) { Show(MessageType::Plain, Buttons::Ok, text); }
 
 Answer ScriptedMessages::Show(MessageType type, Buttons buttons, const std::string& text) {
     std::string fault;

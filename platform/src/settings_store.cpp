@@ -83,7 +83,8 @@ std::string IniSettingsStore::FileFor(std::string_view key) const {
     }
     QStringList parts = ToQ(key).split(QLatin1Char('\\'));
     for (const QString& part : parts) {
-        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") || part.contains(QLatin1Char('/'))) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") ||
+            part.contains(QLatin1Char('/'))) {
             throw std::invalid_argument("settings key unusable as a file name: " + std::string(key));
         }
     }
@@ -149,29 +150,21 @@ std::int64_t SettingsSection::Number(std::string_view name, std::int64_t fallbac
     return ParseDecimal(Text(name)).value_or(fallback);
 }
 
-void SettingsSection::SetNumber(std::string_view name, std::int64_t value) {
-    SetText(name, std::to_string(value));
-}
+void SettingsSection::SetNumber(std::string_view name, std::int64_t value) { SetText(name, std::to_string(value)); }
 
 bool SettingsSection::Flag(std::string_view name, bool fallback) const {
     const auto number = ParseDecimal(Text(name));
     return number ? *number != 0 : fallback;
 }
 
-void SettingsSection::SetFlag(std::string_view name, bool value) {
-    SetText(name, value ? "1" : "0");
-}
+void SettingsSection::SetFlag(std::string_view name, bool value) { SetText(name, value ? "1" : "0"); }
 
 bool SettingsSection::Option(std::string_view name, bool fallback) const {
     return Text(name, fallback ? "YES" : "NO") != "NO";
 }
 
-void SettingsSection::SetOption(std::string_view name, bool on) {
-    SetText(name, on ? "YES" : "NO");
-}
+void SettingsSection::SetOption(std::string_view name, bool on) { SetText(name, on ? "YES" : "NO"); }
 
-void SettingsSection::Remove(std::string_view name) {
-    store_->Remove(key_, section_, name);
-}
+void SettingsSection::Remove(std::string_view name) { store_->Remove(key_, section_, name); }
 
 }  // namespace korvalen::platform

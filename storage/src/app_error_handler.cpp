@@ -59,88 +59,92 @@ public:
     AfterError Engine(const tablestore::EngineError& e) {
         const std::string text = e.message();
         switch (e.code()) {
-        case codes::TableNotFound:
-        case codes::HeaderCorrupt:
-        case codes::RecordCorrupt:
-        case kIndexOutOfDate:
-            Info(text + "\r\n該当ファイルを再作成します。");
-            DeleteFiles(e.tableName(), &tablestore::Database::deleteTable);
-            dm_.DataModuleCreate();
-            return AfterError::GoOn;
-        case codes::IndexCorrupt:
-            Info(text + "\r\n該当ファイルのインデックスを再構築します。");
-            DeleteFiles(e.tableName(), &tablestore::Database::deleteIndexFile);
-            dm_.DataModuleCreate();
-            return AfterError::GoOn;
-        case codes::OutOfMemory:
-            return Memory();
-        case codes::DiskFull:
-            messages_.ShowPlain("【ディスク容量が足りません】\r\n不要なファイルを削除するか、ディスク容量を拡張して下さい。");
-            return AfterError::EndProgram;
-        case codes::DuplicateKey:
-            Info(text);
-            return AfterError::GoOn;
-        case codes::FileMissing:
-            messages_.ShowPlain("【データベースフォルダ】のファイルが存在しません。\r\n" + kLanHint);
-            return AfterError::GoOn;
-        case codes::TableDamaged:
-            Info(text + "\r\nデータベーステーブルが破損している可能性があります。\r\nバックアップデータを復元して下さい。"
-                        "\r\nそれでも解決しない場合はハードウエア障害の可能性があります。");
-            return AfterError::GoOn;
-        case kEngineNotInitialised:
-            messages_.ShowPlain("【エンジンが初期化されていません】\r\nインストール後にフォルダを変更した場合等に発生します。"
-                                "\r\n再インストールをしないと問題は解決しません。");
-            return AfterError::EndProgram;
-        case codes::NotFound:
-            messages_.ShowPlain("【データベースフォルダ】のファイルまたはディレクトリが存在しません。\r\n"
-                                "インストール後にフォルダを変更した場合に発生します。\r\n"
-                                "その場合は元に戻すか、再インストールをしないと問題は解決しません。\r\n\r\n" +
-                                kLanHint);
-            OfferLocalFolder();
-            return AfterError::EndProgram;
-        case codes::PathNotFound:
-            messages_.ShowPlain("【データベースフォルダ】へのＰＡＴＨ違反です。\r\n"
-                                "インストール後にフォルダを変更した場合に発生します。\r\n"
-                                "「データベースフォルダの指定」でＰＡＴＨを修復して下さい。\r\n"
-                                "引直計算サポートのページに解決方法の関連情報があります。");
-            return AfterError::DisableFileMenu;
-        case codes::AccessDenied:
-            messages_.ShowPlain("【データベースフォルダ】へのアクセスが拒否されました。\r\n"
-                                "フォルダのアクセス権が適切でない場合に発生します。\r\n"
-                                "その場合は、アクセス権を適切なものにしないと問題は解決しません。\r\n\r\n"
-                                "ＬＡＮで利用されている場合は、サーバーとの間で通信できない場合に発生します。\r\n"
-                                "サーバーは起動しているか、ＬＡＮケーブルは抜けていないか、アクセス権の設定は適切か確認をして下さい。");
-            if (platform::FileExists(dm_.DbPathIni())) OfferLocalFolder();
-            return AfterError::EndProgram;
-        case codes::OsError:
-            messages_.ShowPlain("認識できないオペレーティングシステム内部エラーです。\r\n再起動をして下さい。\r\n" + kLanHint);
-            return AfterError::EndProgram;
-        case codes::SharingViolation:
-            messages_.ShowPlain("【共有違反です】\r\n同時に同じファイルを参照しているパソコンがあります。\r\n"
-                                "一旦画面を閉じ、時間を空けて再度処理を行って下さい。");
-            return AfterError::GoOn;
-        case kNetworkInitFailed:
-            messages_.ShowPlain("【ネットワークの初期化に失敗しました】\r\n"
-                                "ＬＡＮ上にある他のパソコンのデータベースを参照する設定をされている場合\r\n"
-                                "ネットワークの接続が成功ないと、このし問題は解決しません。\r\n"
-                                "アクセス権が許可されているか、接続が確立されているか確認して下さい。\r\n"
-                                "「データベースフォルダの指定」でＰＡＴＨを変更できます。\r\n"
-                                "引直計算サポートのページに解決方法の関連情報があります。");
-            return AfterError::DisableFileMenu;
-        case kOtherNetControlFile:
-            messages_.ShowPlain("【他の.NETファイルがこのディレクトリをコントロールしています】\r\n"
-                                "「データベースフォルダの指定」に誤りがないか確認してください。");
-            return AfterError::EndProgram;
-        case codes::SqlError:
-            messages_.ShowPlain(SqlMessage());
-            return AfterError::EndProgram;
-        case codes::TableExists:
-            Info(text + "\r\n該当ファイルを再作成します。再起動して下さい。");
-            DeleteFiles(e.tableName(), &tablestore::Database::deleteTable);
-            return AfterError::EndProgram;
-        default:
-            messages_.ShowPlain(UnexpectedMessage(e.code()));
-            return AfterError::GoOn;
+            case codes::TableNotFound:
+            case codes::HeaderCorrupt:
+            case codes::RecordCorrupt:
+            case kIndexOutOfDate:
+                Info(text + "\r\n該当ファイルを再作成します。");
+                DeleteFiles(e.tableName(), &tablestore::Database::deleteTable);
+                dm_.DataModuleCreate();
+                return AfterError::GoOn;
+            case codes::IndexCorrupt:
+                Info(text + "\r\n該当ファイルのインデックスを再構築します。");
+                DeleteFiles(e.tableName(), &tablestore::Database::deleteIndexFile);
+                dm_.DataModuleCreate();
+                return AfterError::GoOn;
+            case codes::OutOfMemory: return Memory();
+            case codes::DiskFull:
+                messages_.ShowPlain(
+                    "【ディスク容量が足りません】\r\n不要なファイルを削除するか、ディスク容量を拡張して下さい。");
+                return AfterError::EndProgram;
+            case codes::DuplicateKey: Info(text); return AfterError::GoOn;
+            case codes::FileMissing:
+                messages_.ShowPlain("【データベースフォルダ】のファイルが存在しません。\r\n" + kLanHint);
+                return AfterError::GoOn;
+            case codes::TableDamaged:
+                Info(text +
+                     "\r\nデータベーステーブルが破損している可能性があります。\r\nバックアップデータを復元して下さい。"
+                     "\r\nそれでも解決しない場合はハードウエア障害の可能性があります。");
+                return AfterError::GoOn;
+            case kEngineNotInitialised:
+                messages_.ShowPlain(
+                    "【エンジンが初期化されていません】\r\nインストール後にフォルダを変更した場合等に発生します。"
+                    "\r\n再インストールをしないと問題は解決しません。");
+                return AfterError::EndProgram;
+            case codes::NotFound:
+                messages_.ShowPlain(
+                    "【データベースフォルダ】のファイルまたはディレクトリが存在しません。\r\n"
+                    "インストール後にフォルダを変更した場合に発生します。\r\n"
+                    "その場合は元に戻すか、再インストールをしないと問題は解決しません。\r\n\r\n" +
+                    kLanHint);
+                OfferLocalFolder();
+                return AfterError::EndProgram;
+            case codes::PathNotFound:
+                messages_.ShowPlain(
+                    "【データベースフォルダ】へのＰＡＴＨ違反です。\r\n"
+                    "インストール後にフォルダを変更した場合に発生します。\r\n"
+                    "「データベースフォルダの指定」でＰＡＴＨを修復して下さい。\r\n"
+                    "引直計算サポートのページに解決方法の関連情報があります。");
+                return AfterError::DisableFileMenu;
+            case codes::AccessDenied:
+                messages_.ShowPlain(
+                    "【データベースフォルダ】へのアクセスが拒否されました。\r\n"
+                    "フォルダのアクセス権が適切でない場合に発生します。\r\n"
+                    "その場合は、アクセス権を適切なものにしないと問題は解決しません。\r\n\r\n"
+                    "ＬＡＮで利用されている場合は、サーバーとの間で通信できない場合に発生します。\r\n"
+                    "サーバーは起動しているか、ＬＡＮケーブルは抜けていないか、アクセス権の設定は適切か確認をして下さい"
+                    "。");
+                if (platform::FileExists(dm_.DbPathIni())) OfferLocalFolder();
+                return AfterError::EndProgram;
+            case codes::OsError:
+                messages_.ShowPlain("認識できないオペレーティングシステム内部エラーです。\r\n再起動をして下さい。\r\n" +
+                                    kLanHint);
+                return AfterError::EndProgram;
+            case codes::SharingViolation:
+                messages_.ShowPlain(
+                    "【共有違反です】\r\n同時に同じファイルを参照しているパソコンがあります。\r\n"
+                    "一旦画面を閉じ、時間を空けて再度処理を行って下さい。");
+                return AfterError::GoOn;
+            case kNetworkInitFailed:
+                messages_.ShowPlain(
+                    "【ネットワークの初期化に失敗しました】\r\n"
+                    "ＬＡＮ上にある他のパソコンのデータベースを参照する設定をされている場合\r\n"
+                    "ネットワークの接続が成功ないと、このし問題は解決しません。\r\n"
+                    "アクセス権が許可されているか、接続が確立されているか確認して下さい。\r\n"
+                    "「データベースフォルダの指定」でＰＡＴＨを変更できます。\r\n"
+                    "引直計算サポートのページに解決方法の関連情報があります。");
+                return AfterError::DisableFileMenu;
+            case kOtherNetControlFile:
+                messages_.ShowPlain(
+                    "【他の.NETファイルがこのディレクトリをコントロールしています】\r\n"
+                    "「データベースフォルダの指定」に誤りがないか確認してください。");
+                return AfterError::EndProgram;
+            case codes::SqlError: messages_.ShowPlain(SqlMessage()); return AfterError::EndProgram;
+            case codes::TableExists:
+                Info(text + "\r\n該当ファイルを再作成します。再起動して下さい。");
+                DeleteFiles(e.tableName(), &tablestore::Database::deleteTable);
+                return AfterError::EndProgram;
+            default: messages_.ShowPlain(UnexpectedMessage(e.code())); return AfterError::GoOn;
         }
     }
 
@@ -187,8 +191,8 @@ private:
 
     // The next start then uses the local default folder.
     void OfferLocalFolder() {
-        if (messages_.Show(MessageType::Information, Buttons::Ok, "データベースフォルダを【このコンピュータ】に変更しますか？") ==
-            Answer::Ok) {
+        if (messages_.Show(MessageType::Information, Buttons::Ok,
+                           "データベースフォルダを【このコンピュータ】に変更しますか？") == Answer::Ok) {
             platform::RemoveFile(dm_.DbPathIni());
         }
     }

@@ -56,8 +56,9 @@ std::string EntryCountText(std::int64_t entries) { return engine::FormatAmount(e
 std::int32_t NextCaseSeq(tablestore::Database& database) {
     const std::int64_t next = detail::SeqAfterHighest(database);
     if (next > kHighestSeq) {
-        throw tablestore::DataError("事件番号が上限（32,767）に達したため、新しい事件を作れません。\r\n"
-                                    "不要な事件を削除するか、最後の事件を削除してから作成して下さい。");
+        throw tablestore::DataError(
+            "事件番号が上限（32,767）に達したため、新しい事件を作れません。\r\n"
+            "不要な事件を削除するか、最後の事件を削除してから作成して下さい。");
     }
     return static_cast<std::int32_t>(next);
 }
@@ -104,7 +105,8 @@ std::int32_t DuplicateCase(tablestore::Database& database, std::int32_t seq) {
             target.fieldByName("CODE").setInteger(engine::kCaseCode);
             target.fieldByName("SEQ").setInteger(newSeq);
             target.fieldByName("SEQNO").setInteger(source.fieldByName("SEQNO").asInteger());
-            for (int i = kFirstCopiedHistoryField; i < source.fieldCount(); ++i) target.field(i).assign(source.field(i));
+            for (int i = kFirstCopiedHistoryField; i < source.fieldCount(); ++i)
+                target.field(i).assign(source.field(i));
             target.post();
         }
         return newSeq;

@@ -146,8 +146,8 @@ void SaveCase(tablestore::Database& database, const engine::CaseRecord& header, 
     detail::InTransaction(database, [&] { WriteCase(database, header.SEQ, header, history); });
 }
 
-std::int32_t SaveNewCase(tablestore::Database& database, const engine::CaseRecord& header, const engine::HistoryList& history,
-                         std::optional<std::int32_t> preferredSeq) {
+std::int32_t SaveNewCase(tablestore::Database& database, const engine::CaseRecord& header,
+                         const engine::HistoryList& history, std::optional<std::int32_t> preferredSeq) {
     CheckSeq(preferredSeq.value_or(0));
     CheckFieldsFit(header, history);
     return detail::InTransaction(database, [&] {

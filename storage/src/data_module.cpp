@@ -34,7 +34,8 @@ constexpr std::string_view kNoServer =
     "同一バージョンのサーバー機が見つかりません。\r\n"
     "先にサーバー機のプログラムをアップデートしてから、このパソコンでプログラムを起動して下さい。\r\n\r\n"
     "【はい】でプログラムは終了します。（推奨）\r\n\r\n"
-    "【いいえ】このパソコンにサーバー機能を付与します。ネットワークドライブにデータベースを移動している場合はこちらを選択して下さい。";
+    "【いいえ】このパソコンにサーバー機能を付与します。ネットワークドライブにデータベースを移動している場合はこちらを選"
+    "択して下さい。";
 
 constexpr std::string_view kBuildLockTimeout =
     "他のパソコンがセルビナのデータベース環境設定構築を実行中です。\r\n"
@@ -87,7 +88,8 @@ void KorvalenDB::RepairRememberedFolders() {
         remembered.SetText("DBPath", local);
     }
     if (remembered.Text("DefaultDir").empty()) {
-        remembered.SetText("DefaultDir", platform::WithTrailingSeparator(PartBefore(programFolder_, kSep + "KORVALEN")));
+        remembered.SetText("DefaultDir",
+                           platform::WithTrailingSeparator(PartBefore(programFolder_, kSep + "KORVALEN")));
     }
     // A program moved to another disk no longer finds its old local folder
     // there; a program on a network drive is left alone. Paths here all
@@ -114,19 +116,17 @@ void KorvalenDB::ResolveDatabaseFolder(const std::string& iniValue) {
     // folder whose parent is missing lies on a share that is not mounted,
     // the nearest this system comes to a drive it cannot confirm.
     switch (drives_->KindOf(databaseFolder_)) {
-    case platform::DriveKind::Unc:
-    case platform::DriveKind::Network:
-        clientMode_ = true;
-        break;
-    case platform::DriveKind::Unconfirmed:
-        if (messages_->Show(MessageType::Error, Buttons::YesCancel, std::string(kDriveUnconfirmed)) != Answer::Yes) {
-            throw platform::EndProgram("database folder on a drive that cannot be confirmed");
-        }
-        // For this run only: DBPath.ini keeps the chosen folder.
-        SetDatabaseFolder(LocalDatabaseFolder());
-        break;
-    case platform::DriveKind::Local:
-        break;
+        case platform::DriveKind::Unc:
+        case platform::DriveKind::Network: clientMode_ = true; break;
+        case platform::DriveKind::Unconfirmed:
+            if (messages_->Show(MessageType::Error, Buttons::YesCancel, std::string(kDriveUnconfirmed)) !=
+                Answer::Yes) {
+                throw platform::EndProgram("database folder on a drive that cannot be confirmed");
+            }
+            // For this run only: DBPath.ini keeps the chosen folder.
+            SetDatabaseFolder(LocalDatabaseFolder());
+            break;
+        case platform::DriveKind::Local: break;
     }
 }
 

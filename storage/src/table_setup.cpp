@@ -29,12 +29,12 @@ void CopyByName(tablestore::Table& from, tablestore::Table& to, const tablestore
     const tablestore::Field source = from.fieldByName(def.name);
     tablestore::Field target = to.fieldByName(def.name);
     switch (def.type) {
-    case FieldType::String: target.setString(source.asString()); break;
-    case FieldType::Float: target.setFloat(source.asFloat()); break;
-    case FieldType::Date: target.setDate(source.asDate()); break;
-    case FieldType::Boolean: target.setBoolean(source.asBoolean()); break;
-    case FieldType::Int16:
-    case FieldType::Int32: target.setInteger(source.asInteger()); break;
+        case FieldType::String: target.setString(source.asString()); break;
+        case FieldType::Float: target.setFloat(source.asFloat()); break;
+        case FieldType::Date: target.setDate(source.asDate()); break;
+        case FieldType::Boolean: target.setBoolean(source.asBoolean()); break;
+        case FieldType::Int16:
+        case FieldType::Int32: target.setInteger(source.asInteger()); break;
     }
 }
 

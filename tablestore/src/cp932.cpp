@@ -58,7 +58,8 @@ std::optional<std::size_t> Cp932Length(std::string_view utf8) {
     ucnv_resetFromUnicode(converter);
     std::vector<char> out(static_cast<std::size_t>(units) * 2 + 8);
     status = U_ZERO_ERROR;
-    int32_t bytes = ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()), text.data(), units, &status);
+    int32_t bytes =
+        ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()), text.data(), units, &status);
     if (U_FAILURE(status)) return std::nullopt;
     return static_cast<std::size_t>(bytes);
 }

@@ -20,12 +20,12 @@ const Value kNull{};
 
 void Bind(sqlite3_stmt* st, int index, const Value& v) {
     switch (v.kind) {
-    case Value::Kind::Null: sqlite3_bind_null(st, index); break;
-    case Value::Kind::Integer: sqlite3_bind_int64(st, index, v.integer); break;
-    case Value::Kind::Real: sqlite3_bind_double(st, index, v.real); break;
-    case Value::Kind::Text:
-        sqlite3_bind_text(st, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
-        break;
+        case Value::Kind::Null: sqlite3_bind_null(st, index); break;
+        case Value::Kind::Integer: sqlite3_bind_int64(st, index, v.integer); break;
+        case Value::Kind::Real: sqlite3_bind_double(st, index, v.real); break;
+        case Value::Kind::Text:
+            sqlite3_bind_text(st, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+            break;
     }
 }
 
@@ -88,7 +88,6 @@ Attachment& Cursor::table() const {
 Table::State Cursor::state() const { return session_ ? state_ : Table::State::Closed; }
 const Layout& Cursor::layout() const { return table().layout; }
 
-
 Field Cursor::field(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= layout().fields.size()) {
         throw DataError("項目番号 " + std::to_string(index) + " はありません。");
@@ -129,34 +128,34 @@ sqlite3_stmt* Cursor::prepare(Query q, int seekFields) {
             return " AND (" + cols + ")" + op + "(" + marks + ")";
         };
         switch (q) {
-        case Query::First: return select + " ORDER BY " + OrderColumns(l, "") + " LIMIT ?";
-        case Query::After: {
-            std::string after = " AND " + std::string(kRowColumn) + ">?";
-            if (l.keyed()) after = rangeFields < l.key.size() ? tuple(l.key.size(), ">") : " AND 0";
-            return select + after + " ORDER BY " + OrderColumns(l, "") + " LIMIT ?";
-        }
-        case Query::Last: return select + " ORDER BY " + OrderColumns(l, " DESC") + " LIMIT ?";
-        case Query::Seek: {
-            const auto to = static_cast<std::size_t>(seekFields);
-            return select + (to > rangeFields ? tuple(to, ">=") : std::string()) + " ORDER BY " +
-                   OrderColumns(l, "") + " LIMIT ?";
-        }
-        case Query::Count: return "SELECT count(*) FROM " + from + " WHERE " + where;
-        case Query::ByRow: return "SELECT " + columns + " FROM " + from + " WHERE " + kRowColumn + "=? LIMIT ?";
-        case Query::Insert: {
-            std::string names, marks;
-            for (const FieldDef& f : l.fields) {
-                names += (names.empty() ? "" : ",") + Quote(f.name);
-                marks += marks.empty() ? "?" : ",?";
+            case Query::First: return select + " ORDER BY " + OrderColumns(l, "") + " LIMIT ?";
+            case Query::After: {
+                std::string after = " AND " + std::string(kRowColumn) + ">?";
+                if (l.keyed()) after = rangeFields < l.key.size() ? tuple(l.key.size(), ">") : " AND 0";
+                return select + after + " ORDER BY " + OrderColumns(l, "") + " LIMIT ?";
             }
-            return "INSERT INTO " + from + "(" + names + ") VALUES(" + marks + ")";
-        }
-        case Query::Update: {
-            std::string sets;
-            for (const FieldDef& f : l.fields) sets += (sets.empty() ? "" : ",") + Quote(f.name) + "=?";
-            return "UPDATE " + from + " SET " + sets + " WHERE " + kRowColumn + "=?";
-        }
-        case Query::Delete: return "DELETE FROM " + from + " WHERE " + kRowColumn + "=?";
+            case Query::Last: return select + " ORDER BY " + OrderColumns(l, " DESC") + " LIMIT ?";
+            case Query::Seek: {
+                const auto to = static_cast<std::size_t>(seekFields);
+                return select + (to > rangeFields ? tuple(to, ">=") : std::string()) + " ORDER BY " +
+                       OrderColumns(l, "") + " LIMIT ?";
+            }
+            case Query::Count: return "SELECT count(*) FROM " + from + " WHERE " + where;
+            case Query::ByRow: return "SELECT " + columns + " FROM " + from + " WHERE " + kRowColumn + "=? LIMIT ?";
+            case Query::Insert: {
+                std::string names, marks;
+                for (const FieldDef& f : l.fields) {
+                    names += (names.empty() ? "" : ",") + Quote(f.name);
+                    marks += marks.empty() ? "?" : ",?";
+                }
+                return "INSERT INTO " + from + "(" + names + ") VALUES(" + marks + ")";
+            }
+            case Query::Update: {
+                std::string sets;
+                for (const FieldDef& f : l.fields) sets += (sets.empty() ? "" : ",") + Quote(f.name) + "=?";
+                return "UPDATE " + from + " SET " + sets + " WHERE " + kRowColumn + "=?";
+            }
+            case Query::Delete: return "DELETE FROM " + from + " WHERE " + kRowColumn + "=?";
         }
         return std::string();
     });
@@ -207,37 +206,41 @@ std::size_t Cursor::fetch(sqlite3_stmt* st, std::size_t limit, bool replace, boo
             const int col = static_cast<int>(c);
             Value& d = out[c];
             switch (types_[c - 1]) {
-            case FieldType::String: {
-                // The type first: reading a number as text would convert it.
-                const int type = sqlite3_column_type(st, col);
-                if (type == SQLITE_NULL) {
-                    d.kind = Value::Kind::Null;
+                case FieldType::String: {
+                    // The type first: reading a number as text would convert it.
+                    const int type = sqlite3_column_type(st, col);
+                    if (type == SQLITE_NULL) {
+                        d.kind = Value::Kind::Null;
+                        break;
+                    }
+                    if (type != SQLITE_TEXT) Damaged(st, t, c);
+                    d.kind = Value::Kind::Text;
+                    d.text.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                  static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
                     break;
                 }
-                if (type != SQLITE_TEXT) Damaged(st, t, c);
-                d.kind = Value::Kind::Text;
-                d.text.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                              static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
-                break;
-            }
-            case FieldType::Float:
-                d.real = sqlite3_column_double(st, col);
-                d.kind = Value::Kind::Real;
-                if (d.real == 0.0) {
-                    const int type = sqlite3_column_type(st, col);
-                    if (type == SQLITE_NULL) d.kind = Value::Kind::Null;
-                    else if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) Damaged(st, t, c);
-                }
-                break;
-            default:
-                d.integer = sqlite3_column_int64(st, col);
-                d.kind = Value::Kind::Integer;
-                if (d.integer == 0) {
-                    const int type = sqlite3_column_type(st, col);
-                    if (type == SQLITE_NULL) d.kind = Value::Kind::Null;
-                    else if (type != SQLITE_INTEGER) Damaged(st, t, c);
-                }
-                break;
+                case FieldType::Float:
+                    d.real = sqlite3_column_double(st, col);
+                    d.kind = Value::Kind::Real;
+                    if (d.real == 0.0) {
+                        const int type = sqlite3_column_type(st, col);
+                        if (type == SQLITE_NULL)
+                            d.kind = Value::Kind::Null;
+                        else if (type != SQLITE_FLOAT && type != SQLITE_INTEGER)
+                            Damaged(st, t, c);
+                    }
+                    break;
+                default:
+                    d.integer = sqlite3_column_int64(st, col);
+                    d.kind = Value::Kind::Integer;
+                    if (d.integer == 0) {
+                        const int type = sqlite3_column_type(st, col);
+                        if (type == SQLITE_NULL)
+                            d.kind = Value::Kind::Null;
+                        else if (type != SQLITE_INTEGER)
+                            Damaged(st, t, c);
+                    }
+                    break;
             }
         }
         ++count;
@@ -355,8 +358,8 @@ std::vector<Value> Cursor::keyValues(std::span<const KeyValue> values) const {
     const Layout& l = layout();
     if (!l.keyed()) throw DataError("テーブル「" + table_->table + "」にはキーがありません。");
     if (values.empty() || values.size() > l.key.size()) {
-        throw DataError("テーブル「" + table_->table + "」のキーは " + std::to_string(l.key.size()) +
-                        " 項目です（" + std::to_string(values.size()) + " 個の値が指定されました）。");
+        throw DataError("テーブル「" + table_->table + "」のキーは " + std::to_string(l.key.size()) + " 項目です（" +
+                        std::to_string(values.size()) + " 個の値が指定されました）。");
     }
     std::vector<Value> out;
     for (std::size_t k = 0; k < values.size(); ++k) {
@@ -393,7 +396,8 @@ void Cursor::setRange(std::span<const KeyValue> values) {
     requireBrowse();
     range_ = keyValues(values);
     std::fill(rangeSlot_.begin(), rangeSlot_.end(), -1);
-    for (std::size_t k = 0; k < range_.size(); ++k) rangeSlot_[static_cast<std::size_t>(layout().key[k])] = static_cast<int>(k);
+    for (std::size_t k = 0; k < range_.size(); ++k)
+        rangeSlot_[static_cast<std::size_t>(layout().key[k])] = static_cast<int>(k);
     pendingFirst_ = true;
     hasRow_ = false;
 }
@@ -554,7 +558,8 @@ const Value& Cursor::valueSlow(int index) {
 void Cursor::setValue(int index, Value value) {
     session();
     if (state_ == Table::State::Browse) {
-        throw DataError("テーブル「" + table_->table + "」は編集中ではありません。追加または編集を始めてから値を設定して下さい。");
+        throw DataError("テーブル「" + table_->table +
+                        "」は編集中ではありません。追加または編集を始めてから値を設定して下さい。");
     }
     edit_[static_cast<std::size_t>(index)] = std::move(value);
 }

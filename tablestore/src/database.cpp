@@ -2,8 +2,8 @@
 
 #include "folder_hold.h"
 #include "korvalen/tablestore/errors.h"
-#include "session.h"
 #include "os_errors.h"
+#include "session.h"
 #include "table_files.h"
 
 namespace korvalen::tablestore {

@@ -18,10 +18,10 @@ enum class Damage { None, Rebuildable, Rows, Header };
 
 std::uint16_t CodeFor(Damage d) {
     switch (d) {
-    case Damage::None: return 0;
-    case Damage::Rebuildable: return codes::IndexCorrupt;
-    case Damage::Rows: return codes::TableDamaged;
-    case Damage::Header: return codes::HeaderCorrupt;
+        case Damage::None: return 0;
+        case Damage::Rebuildable: return codes::IndexCorrupt;
+        case Damage::Rows: return codes::TableDamaged;
+        case Damage::Header: return codes::HeaderCorrupt;
     }
     return codes::TableDamaged;
 }
@@ -174,7 +174,8 @@ TableCheck Diagnose(const std::filesystem::path& dataFile, std::chrono::millisec
 
         Query values(db, WrongClassQuery(*layout));
         if (values.st && sqlite3_step(values.st) == SQLITE_ROW && sqlite3_column_int64(values.st, 0) > 0) {
-            note(Damage::Rows, std::to_string(sqlite3_column_int64(values.st, 0)) + " rows hold values of a wrong type");
+            note(Damage::Rows,
+                 std::to_string(sqlite3_column_int64(values.st, 0)) + " rows hold values of a wrong type");
         }
     }
     result.code = CodeFor(worst);

@@ -18,9 +18,13 @@ std::string Field::asString() const { return detail::ReadText(cursor_->def(index
 bool Field::asBoolean() const { return detail::ReadBoolean(cursor_->def(index_), cursor_->value(index_)); }
 std::int32_t Field::asDate() const { return detail::ReadDate(cursor_->def(index_), cursor_->value(index_)); }
 
-void Field::setInteger(std::int64_t value) { cursor_->setValue(index_, detail::StoreInteger(cursor_->def(index_), value)); }
+void Field::setInteger(std::int64_t value) {
+    cursor_->setValue(index_, detail::StoreInteger(cursor_->def(index_), value));
+}
 void Field::setFloat(double value) { cursor_->setValue(index_, detail::StoreFloat(cursor_->def(index_), value)); }
-void Field::setString(std::string_view utf8) { cursor_->setValue(index_, detail::StoreText(cursor_->def(index_), utf8)); }
+void Field::setString(std::string_view utf8) {
+    cursor_->setValue(index_, detail::StoreText(cursor_->def(index_), utf8));
+}
 void Field::setBoolean(bool value) { cursor_->setValue(index_, detail::StoreBoolean(cursor_->def(index_), value)); }
 void Field::setDate(std::int32_t day) { cursor_->setValue(index_, detail::StoreDate(cursor_->def(index_), day)); }
 void Field::clear() { cursor_->setValue(index_, Value{}); }
@@ -31,12 +35,12 @@ void Field::assign(const Field& source) {
         return;
     }
     switch (source.type()) {
-    case FieldType::String: setString(source.asString()); break;
-    case FieldType::Float: setFloat(source.asFloat()); break;
-    case FieldType::Boolean: setBoolean(source.asBoolean()); break;
-    case FieldType::Date: setDate(source.asDate()); break;
-    case FieldType::Int16:
-    case FieldType::Int32: setInteger(source.asInteger()); break;
+        case FieldType::String: setString(source.asString()); break;
+        case FieldType::Float: setFloat(source.asFloat()); break;
+        case FieldType::Boolean: setBoolean(source.asBoolean()); break;
+        case FieldType::Date: setDate(source.asDate()); break;
+        case FieldType::Int16:
+        case FieldType::Int32: setInteger(source.asInteger()); break;
     }
 }
 

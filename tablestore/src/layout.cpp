@@ -8,12 +8,12 @@ namespace korvalen::tablestore {
 
 std::string_view FieldTypeName(FieldType type) {
     switch (type) {
-    case FieldType::String: return "string";
-    case FieldType::Int16: return "int16";
-    case FieldType::Int32: return "int32";
-    case FieldType::Float: return "float";
-    case FieldType::Date: return "date";
-    case FieldType::Boolean: return "boolean";
+        case FieldType::String: return "string";
+        case FieldType::Int16: return "int16";
+        case FieldType::Int32: return "int32";
+        case FieldType::Float: return "float";
+        case FieldType::Date: return "date";
+        case FieldType::Boolean: return "boolean";
     }
     return "?";
 }
@@ -44,12 +44,12 @@ std::string_view Trim(std::string_view s) {
 // numeric, which keeps the whole numbers we store as integers).
 std::string SqlType(FieldType t, int size) {
     switch (t) {
-    case FieldType::String: return "TEXT(" + std::to_string(size) + ")";
-    case FieldType::Int16: return "INT16";
-    case FieldType::Int32: return "INT32";
-    case FieldType::Float: return "FLOAT";
-    case FieldType::Date: return "DATE";
-    case FieldType::Boolean: return "BOOLEAN";
+        case FieldType::String: return "TEXT(" + std::to_string(size) + ")";
+        case FieldType::Int16: return "INT16";
+        case FieldType::Int32: return "INT32";
+        case FieldType::Float: return "FLOAT";
+        case FieldType::Date: return "DATE";
+        case FieldType::Boolean: return "BOOLEAN";
     }
     return "INT32";
 }
@@ -137,7 +137,8 @@ std::optional<Layout> LayoutFromStored(const std::vector<StoredColumn>& columns)
         }
         FieldDef f{c.name, FieldType::Int32, 0, c.notNull};
         bool known = false;
-        for (FieldType t : {FieldType::Int16, FieldType::Int32, FieldType::Float, FieldType::Date, FieldType::Boolean}) {
+        for (FieldType t :
+             {FieldType::Int16, FieldType::Int32, FieldType::Float, FieldType::Date, FieldType::Boolean}) {
             if (type == SqlType(t, 0)) {
                 f.type = t;
                 known = true;
@@ -145,7 +146,8 @@ std::optional<Layout> LayoutFromStored(const std::vector<StoredColumn>& columns)
         }
         if (!known && type.rfind("TEXT(", 0) == 0 && type.size() > 6 && type.back() == ')') {
             const std::string_view digits = type.substr(5, type.size() - 6);
-            if (digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '9'; })) {
+            if (digits.size() <= 3 &&
+                std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '9'; })) {
                 f.type = FieldType::String;
                 f.size = std::stoi(std::string(digits));
                 known = SqlType(FieldType::String, f.size) == type;

@@ -11,12 +11,12 @@ std::uint16_t CodeForOsError(std::error_code ec) {
     if (c.category() == std::generic_category()) {
         switch (c.value()) {
 #ifdef EDQUOT
-        case EDQUOT: return codes::DiskFull;
+            case EDQUOT: return codes::DiskFull;
 #endif
 #ifdef ESTALE
-        case ESTALE: return codes::FileMissing;
+            case ESTALE: return codes::FileMissing;
 #endif
-        default: break;
+            default: break;
         }
     }
     using E = std::errc;
@@ -34,8 +34,8 @@ std::uint16_t CodeForOsError(std::error_code ec) {
         return codes::SharingViolation;
     }
     // A share that went away under an open file.
-    if (c == E::network_down || c == E::network_unreachable || c == E::network_reset ||
-        c == E::connection_aborted || c == E::connection_reset || c == E::host_unreachable || c == E::no_link) {
+    if (c == E::network_down || c == E::network_unreachable || c == E::network_reset || c == E::connection_aborted ||
+        c == E::connection_reset || c == E::host_unreachable || c == E::no_link) {
         return codes::FileMissing;
     }
     return codes::OsError;

@@ -37,8 +37,7 @@ constexpr std::size_t kRealOffset =
     (sizeof(CheckedFile) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
 
 std::uint32_t Load32(const unsigned char* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
 void Store32(unsigned char* p, std::uint32_t v) {
@@ -67,9 +66,7 @@ bool IsPage(int amount, sqlite3_int64 offset) {
     return amount >= 512 && amount <= 65536 && (amount & (amount - 1)) == 0 && offset % amount == 0;
 }
 
-std::uint32_t PageNumber(int amount, sqlite3_int64 offset) {
-    return static_cast<std::uint32_t>(offset / amount) + 1;
-}
+std::uint32_t PageNumber(int amount, sqlite3_int64 offset) { return static_cast<std::uint32_t>(offset / amount) + 1; }
 
 int Close(sqlite3_file* f) {
     CheckedFile* p = Cast(f);
@@ -125,17 +122,31 @@ int FileControl(sqlite3_file* f, int op, void* arg) {
     return Cast(f)->real->pMethods->xFileControl(Cast(f)->real, op, arg);
 }
 int SectorSize(sqlite3_file* f) { return Cast(f)->real->pMethods->xSectorSize(Cast(f)->real); }
-int DeviceCharacteristics(sqlite3_file* f) {
-    return Cast(f)->real->pMethods->xDeviceCharacteristics(Cast(f)->real);
-}
+int DeviceCharacteristics(sqlite3_file* f) { return Cast(f)->real->pMethods->xDeviceCharacteristics(Cast(f)->real); }
 
 // Version 1 on purpose: without shared-memory and memory-map methods SQLite
 // cannot put a table file into WAL mode, which does not work on network
 // shares, and every page read goes through Read.
 const sqlite3_io_methods kMethods = {
-    1,          Close,       Read, Write, Truncate, Sync, FileSize, Lock, Unlock, CheckReservedLock,
-    FileControl, SectorSize, DeviceCharacteristics,
-    nullptr,    nullptr,     nullptr, nullptr, nullptr, nullptr,
+    1,
+    Close,
+    Read,
+    Write,
+    Truncate,
+    Sync,
+    FileSize,
+    Lock,
+    Unlock,
+    CheckReservedLock,
+    FileControl,
+    SectorSize,
+    DeviceCharacteristics,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 // A table file: a name ending in the table extension, and more than that.

@@ -2,10 +2,10 @@
 
 #include <sqlite3.h>
 
+#include "korvalen/tablestore/errors.h"
 #include "layout.h"
 #include "page_checksum_vfs.h"
 #include "session.h"
-#include "korvalen/tablestore/errors.h"
 #include "sqlite_errors.h"
 #include "stored_layout.h"
 
@@ -24,8 +24,8 @@ Layout RebuildFromRows(const std::filesystem::path& dataFile, const std::string&
     // The fresh copy: a private temporary file, with the same free space at
     // the end of each page as a table file.
     Connection fresh;
-    int rc = sqlite3_open_v2("", &fresh.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI |
-                                                SQLITE_OPEN_EXRESCODE,
+    int rc = sqlite3_open_v2("", &fresh.db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE,
                              PageChecksumVfsName());
     if (rc != SQLITE_OK) ThrowSqlite(fresh.db, rc, tableName, nullptr);
     sqlite3_busy_timeout(fresh.db, static_cast<int>(timeout.count()));

@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-
 #include "cursor.h"
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
@@ -71,10 +70,10 @@ sqlite3* Session::db() {
     // atomic only then, through a super-journal beside it.
     const fs::path anchor = folder_ / std::string(kAnchorName);
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(Utf8(anchor).c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE |
-                                 SQLITE_OPEN_NOMUTEX,
-                             PageChecksumVfsName());
+    int rc = sqlite3_open_v2(
+        Utf8(anchor).c_str(), &db,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX,
+        PageChecksumVfsName());
     if (rc != SQLITE_OK) {
         int sysErr = db ? sqlite3_system_errno(db) : 0;
         std::string detail = db ? sqlite3_errmsg(db) : "cannot open";
@@ -183,7 +182,8 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
         // each page; a file without that space is not one of ours.
         int reserve = -1;
         sqlite3_file_control(d, table->schema.c_str(), SQLITE_FCNTL_RESERVE_BYTES, &reserve);
-        if (reserve != kPageReserve) throw EngineError(codes::HeaderCorrupt, name, "page reserve " + std::to_string(reserve));
+        if (reserve != kPageReserve)
+            throw EngineError(codes::HeaderCorrupt, name, "page reserve " + std::to_string(reserve));
 
         if (!forCheck) {
             if (stamp != IndexStamp(table->layout)) {
@@ -259,7 +259,8 @@ void Session::detachIdle() noexcept {
 void Session::release(std::string_view name) {
     Attachment* a = attached(name);
     if (!a) return;
-    if (a->users > 0 || explicit_) throw DataError("テーブル「" + std::string(name) + "」は使用中です。閉じてから処理して下さい。");
+    if (a->users > 0 || explicit_)
+        throw DataError("テーブル「" + std::string(name) + "」は使用中です。閉じてから処理して下さい。");
     detachIdle();
 }
 
@@ -316,12 +317,14 @@ TableCheck Session::check(const std::string& name) {
     const fs::path dat = TableFile(folder_, name, kDataExt);
     TableCheck result = Diagnose(dat, timeout_, &layout);
     switch (ReadStamp(TableFile(folder_, name, kIndexExt), IndexStamp(layout))) {
-    case StampState::Matches: break;
-    case StampState::Missing: result.findings.push_back("index file missing: the next open rebuilds the index"); break;
-    case StampState::Differs:
-        result.findings.push_back("index file does not match the table");
-        if (result.code == 0) result.code = codes::IndexCorrupt;
-        break;
+        case StampState::Matches: break;
+        case StampState::Missing:
+            result.findings.push_back("index file missing: the next open rebuilds the index");
+            break;
+        case StampState::Differs:
+            result.findings.push_back("index file does not match the table");
+            if (result.code == 0) result.code = codes::IndexCorrupt;
+            break;
     }
     return result;
 }
@@ -356,8 +359,8 @@ void Session::endTransaction(bool committed) noexcept {
             SyncFolder(folder_);
             synced = true;
         }
-        table->extraSync = sqlite3_exec(db_, ("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA").c_str(),
-                                        nullptr, nullptr, nullptr) == SQLITE_OK;
+        table->extraSync = sqlite3_exec(db_, ("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA").c_str(), nullptr,
+                                        nullptr, nullptr) == SQLITE_OK;
     }
     unlockWriter();
     detachIdle();

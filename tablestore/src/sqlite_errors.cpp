@@ -17,29 +17,29 @@ constexpr std::chrono::milliseconds kDiagnosisWait{500};
 
 std::uint16_t CodeForSqlite(int rc, std::string_view message, int systemErrno) {
     switch (rc & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return codes::SharingViolation;
-    case SQLITE_NOMEM: return codes::OutOfMemory;
-    case SQLITE_FULL: return codes::DiskFull;
-    case SQLITE_NOTADB: return codes::HeaderCorrupt;
-    case SQLITE_CORRUPT: return codes::TableDamaged;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_AUTH: return codes::AccessDenied;
-    case SQLITE_CONSTRAINT:
-        return rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY ? codes::DuplicateKey
-                                                                                  : codes::SqlError;
-    case SQLITE_CANTOPEN: return systemErrno != 0 ? CodeForSystemErrno(systemErrno) : codes::NotFound;
-    case SQLITE_IOERR:
-        if (rc == SQLITE_IOERR_NOMEM) return codes::OutOfMemory;
-        // A page whose checksum failed, or one cut off by a truncation.
-        if (rc == SQLITE_IOERR_DATA || rc == SQLITE_IOERR_SHORT_READ) return codes::TableDamaged;
-        return systemErrno != 0 ? CodeForSystemErrno(systemErrno) : codes::OsError;
-    case SQLITE_ERROR:
-        if (message.starts_with("no such table")) return codes::TableNotFound;
-        if (message.starts_with("no such column")) return codes::RecordCorrupt;
-        return codes::SqlError;
-    default: return codes::SqlError;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return codes::SharingViolation;
+        case SQLITE_NOMEM: return codes::OutOfMemory;
+        case SQLITE_FULL: return codes::DiskFull;
+        case SQLITE_NOTADB: return codes::HeaderCorrupt;
+        case SQLITE_CORRUPT: return codes::TableDamaged;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH: return codes::AccessDenied;
+        case SQLITE_CONSTRAINT:
+            return rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY ? codes::DuplicateKey
+                                                                                        : codes::SqlError;
+        case SQLITE_CANTOPEN: return systemErrno != 0 ? CodeForSystemErrno(systemErrno) : codes::NotFound;
+        case SQLITE_IOERR:
+            if (rc == SQLITE_IOERR_NOMEM) return codes::OutOfMemory;
+            // A page whose checksum failed, or one cut off by a truncation.
+            if (rc == SQLITE_IOERR_DATA || rc == SQLITE_IOERR_SHORT_READ) return codes::TableDamaged;
+            return systemErrno != 0 ? CodeForSystemErrno(systemErrno) : codes::OsError;
+        case SQLITE_ERROR:
+            if (message.starts_with("no such table")) return codes::TableNotFound;
+            if (message.starts_with("no such column")) return codes::RecordCorrupt;
+            return codes::SqlError;
+        default: return codes::SqlError;
     }
 }
 

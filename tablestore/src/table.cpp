@@ -71,7 +71,9 @@ void Table::first() { open_cursor().first(); }
 void Table::next() { open_cursor().next(); }
 void Table::last() { open_cursor().last(); }
 bool Table::eof() { return open_cursor().eof(); }
-bool Table::findKey(std::initializer_list<KeyValue> values) { return findKey(std::span(values.begin(), values.size())); }
+bool Table::findKey(std::initializer_list<KeyValue> values) {
+    return findKey(std::span(values.begin(), values.size()));
+}
 bool Table::findKey(std::span<const KeyValue> values) { return open_cursor().findKey(values); }
 void Table::setRange(std::initializer_list<KeyValue> values) { setRange(std::span(values.begin(), values.size())); }
 void Table::setRange(std::span<const KeyValue> values) { open_cursor().setRange(values); }

@@ -42,9 +42,7 @@ fs::path JournalOf(const fs::path& dataFile) {
     return j;
 }
 
-std::string IndexStamp(const Layout& layout) {
-    return "KORVALEN TABLE INDEX 1\nKEY=" + layout.keyText() + "\n";
-}
+std::string IndexStamp(const Layout& layout) { return "KORVALEN TABLE INDEX 1\nKEY=" + layout.keyText() + "\n"; }
 
 std::optional<std::string> ReadSmallFile(const fs::path& file, std::size_t limit) {
     // Every table open reads its .idx: one open, usually one read, one close.
@@ -95,9 +93,9 @@ void WriteStamp(const fs::path& file, std::string_view text, const std::string& 
             const int reason = errno;
             std::error_code ignored;
             fs::remove(temp, ignored);
-            throw EngineError(reason ? CodeForOsError(std::error_code(reason, std::generic_category()))
-                                     : codes::AccessDenied,
-                              tableName, "cannot write " + file.string());
+            throw EngineError(
+                reason ? CodeForOsError(std::error_code(reason, std::generic_category())) : codes::AccessDenied,
+                tableName, "cannot write " + file.string());
         }
     }
     std::error_code ec;

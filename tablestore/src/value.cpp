@@ -20,7 +20,6 @@ namespace {
     throw DataError("「" + std::string(text) + "」は項目「" + def.name + "」の値として正しくありません。");
 }
 
-
 Value CheckedInteger(const FieldDef& def, std::int64_t v) {
     std::int64_t low = std::numeric_limits<std::int32_t>::min();
     std::int64_t high = std::numeric_limits<std::int32_t>::max();
@@ -92,34 +91,35 @@ Value StoreText(const FieldDef& def, std::string_view utf8) {
 
 Value StoreInteger(const FieldDef& def, std::int64_t v) {
     switch (def.type) {
-    case FieldType::String: return StoreText(def, std::to_string(v));
-    case FieldType::Float: return Value::Real(static_cast<double>(v));
-    case FieldType::Boolean: return Value::Int(v != 0 ? 1 : 0);
-    default: return CheckedInteger(def, v);
+        case FieldType::String: return StoreText(def, std::to_string(v));
+        case FieldType::Float: return Value::Real(static_cast<double>(v));
+        case FieldType::Boolean: return Value::Int(v != 0 ? 1 : 0);
+        default: return CheckedInteger(def, v);
     }
 }
 
 Value StoreFloat(const FieldDef& def, double v) {
     if (!std::isfinite(v)) Refuse(def, "に数値でない値は入りません。");
     switch (def.type) {
-    case FieldType::Float: return Value::Real(v);
-    case FieldType::String: return StoreText(def, FloatText(v));
-    case FieldType::Boolean: return Value::Int(v != 0 ? 1 : 0);
-    default:
-        // No silent rounding: a fraction does not go into a whole-number field.
-        if (v != std::trunc(v) || std::fabs(v) > 9.0e15) Refuse(def, "には整数しか入りません（" + FloatText(v) + "）。");
-        return CheckedInteger(def, static_cast<std::int64_t>(v));
+        case FieldType::Float: return Value::Real(v);
+        case FieldType::String: return StoreText(def, FloatText(v));
+        case FieldType::Boolean: return Value::Int(v != 0 ? 1 : 0);
+        default:
+            // No silent rounding: a fraction does not go into a whole-number field.
+            if (v != std::trunc(v) || std::fabs(v) > 9.0e15)
+                Refuse(def, "には整数しか入りません（" + FloatText(v) + "）。");
+            return CheckedInteger(def, static_cast<std::int64_t>(v));
     }
 }
 
 Value StoreBoolean(const FieldDef& def, bool v) {
     switch (def.type) {
-    case FieldType::Boolean:
-    case FieldType::Int16:
-    case FieldType::Int32: return Value::Int(v ? 1 : 0);
-    case FieldType::Float: return Value::Real(v ? 1.0 : 0.0);
-    case FieldType::String: return StoreText(def, v ? "1" : "0");
-    case FieldType::Date: break;
+        case FieldType::Boolean:
+        case FieldType::Int16:
+        case FieldType::Int32: return Value::Int(v ? 1 : 0);
+        case FieldType::Float: return Value::Real(v ? 1.0 : 0.0);
+        case FieldType::String: return StoreText(def, v ? "1" : "0");
+        case FieldType::Date: break;
     }
     Refuse(def, "に真偽値は入りません。");
 }
@@ -131,10 +131,10 @@ Value StoreDate(const FieldDef& def, std::int32_t day) {
 
 Value StoreKey(const FieldDef& def, const KeyValue& key) {
     switch (key.kind()) {
-    case KeyValue::Kind::Integer: return StoreInteger(def, key.integer());
-    case KeyValue::Kind::Float: return StoreFloat(def, key.floating());
-    case KeyValue::Kind::Boolean: return StoreBoolean(def, key.integer() != 0);
-    case KeyValue::Kind::Text: break;
+        case KeyValue::Kind::Integer: return StoreInteger(def, key.integer());
+        case KeyValue::Kind::Float: return StoreFloat(def, key.floating());
+        case KeyValue::Kind::Boolean: return StoreBoolean(def, key.integer() != 0);
+        case KeyValue::Kind::Text: break;
     }
     Value v = StoreText(def, key.text());
     if (v.isNull()) RefuseText(def, key.text());
@@ -143,10 +143,10 @@ Value StoreKey(const FieldDef& def, const KeyValue& key) {
 
 std::int32_t ReadInteger(const FieldDef& def, const Value& v) {
     switch (v.kind) {
-    case Value::Kind::Null: return 0;
-    case Value::Kind::Integer: return static_cast<std::int32_t>(v.integer);
-    case Value::Kind::Real: Refuse(def, "は整数として読めません。");
-    case Value::Kind::Text: break;
+        case Value::Kind::Null: return 0;
+        case Value::Kind::Integer: return static_cast<std::int32_t>(v.integer);
+        case Value::Kind::Real: Refuse(def, "は整数として読めません。");
+        case Value::Kind::Text: break;
     }
     auto parsed = ParseInteger(v.text);
     if (!parsed || *parsed < std::numeric_limits<std::int32_t>::min() ||
@@ -158,10 +158,10 @@ std::int32_t ReadInteger(const FieldDef& def, const Value& v) {
 
 double ReadFloat(const FieldDef& def, const Value& v) {
     switch (v.kind) {
-    case Value::Kind::Null: return 0;
-    case Value::Kind::Integer: return static_cast<double>(v.integer);
-    case Value::Kind::Real: return v.real;
-    case Value::Kind::Text: break;
+        case Value::Kind::Null: return 0;
+        case Value::Kind::Integer: return static_cast<double>(v.integer);
+        case Value::Kind::Real: return v.real;
+        case Value::Kind::Text: break;
     }
     auto parsed = ParseFloat(v.text);
     if (!parsed) RefuseText(def, v.text);
@@ -170,20 +170,20 @@ double ReadFloat(const FieldDef& def, const Value& v) {
 
 std::string ReadText(const FieldDef&, const Value& v) {
     switch (v.kind) {
-    case Value::Kind::Null: return {};
-    case Value::Kind::Integer: return std::to_string(v.integer);
-    case Value::Kind::Real: return FloatText(v.real);
-    case Value::Kind::Text: break;
+        case Value::Kind::Null: return {};
+        case Value::Kind::Integer: return std::to_string(v.integer);
+        case Value::Kind::Real: return FloatText(v.real);
+        case Value::Kind::Text: break;
     }
     return v.text;
 }
 
 bool ReadBoolean(const FieldDef& def, const Value& v) {
     switch (v.kind) {
-    case Value::Kind::Null: return false;
-    case Value::Kind::Integer: return v.integer != 0;
-    case Value::Kind::Real: return v.real != 0;
-    case Value::Kind::Text: break;
+        case Value::Kind::Null: return false;
+        case Value::Kind::Integer: return v.integer != 0;
+        case Value::Kind::Real: return v.real != 0;
+        case Value::Kind::Text: break;
     }
     auto parsed = ParseBoolean(v.text);
     if (!parsed) RefuseText(def, v.text);

@@ -25,10 +25,10 @@ struct Value {
     bool operator==(const Value& other) const {
         if (kind != other.kind) return false;
         switch (kind) {
-        case Kind::Null: return true;
-        case Kind::Integer: return integer == other.integer;
-        case Kind::Real: return real == other.real;
-        case Kind::Text: return text == other.text;
+            case Kind::Null: return true;
+            case Kind::Integer: return integer == other.integer;
+            case Kind::Real: return real == other.real;
+            case Kind::Text: return text == other.text;
         }
         return false;
     }

@@ -3,8 +3,8 @@
 #include <sqlite3.h>
 
 #include "korvalen/tablestore/errors.h"
-#include "sqlite_errors.h"
 #include "session.h"
+#include "sqlite_errors.h"
 
 namespace korvalen::tablestore::detail {
 

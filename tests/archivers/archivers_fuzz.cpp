@@ -41,7 +41,8 @@ void exercise(ArchiveFormat f, const std::string& archive) {
         lha ? "l \"" + archive + "\"" : "-l \"" + archive + "\"",
         lha ? "t \"" + archive + "\"" : "-t \"" + archive + "\"",
         lha ? "x -jso1 -jse0 \"" + archive + "\" \"" + dest + "\"" : "-x \"" + archive + "\" \"" + dest + "\"",
-        lha ? "x -x0 -jso1 -jse0 \"" + archive + "\" \"" + dest + "\" \"*.txt\"" : "-x -j \"" + archive + "\" \"" + dest + "\" \"*\"",
+        lha ? "x -x0 -jso1 -jse0 \"" + archive + "\" \"" + dest + "\" \"*.txt\""
+            : "-x -j \"" + archive + "\" \"" + dest + "\" \"*\"",
     };
     for (const auto& c : commands) {
         ent::command(f, 0, c.c_str(), out, sizeof out);

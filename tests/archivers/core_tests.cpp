@@ -1,7 +1,7 @@
 // The pieces of the archiver core: checksums, command texts, name safety,
 // and the -lh5- and MSZIP encoders read back through libarchive.
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
@@ -44,7 +44,8 @@ TEST(Crc16, MatchesTheCheckValueInAnySplit) {
     for (size_t i = 0; i < long_.size(); ++i) long_[i] = static_cast<char>(i * 7 + 3);
     const auto* q = reinterpret_cast<const uint8_t*>(long_.data());
     const uint16_t whole = crc16Update(0, q, long_.size());
-    for (size_t cut : {1u, 7u, 8u, 9u, 333u}) EXPECT_EQ(crc16Update(crc16Update(0, q, cut), q + cut, long_.size() - cut), whole) << cut;
+    for (size_t cut : {1u, 7u, 8u, 9u, 333u})
+        EXPECT_EQ(crc16Update(crc16Update(0, q, cut), q + cut, long_.size() - cut), whole) << cut;
 }
 
 TEST(CabChecksum, PacksLeftoverBytesFirstByteHighest) {
@@ -65,7 +66,8 @@ TEST(Cp932, RoundTripsJapaneseAndRefusesWhatWouldChange) {
 }
 
 TEST(CommandText, ParsesTheCallsOfBackupAndRestore) {
-    const CommandLine pack = parseLhaCommand("u -+ -c0 -m0 -n1 -p1 -jso1  \"/b/BAK 1.LZH\" \"/d/SinseiT13.dat\" \"/d/債権者.dat\" ");
+    const CommandLine pack =
+        parseLhaCommand("u -+ -c0 -m0 -n1 -p1 -jso1  \"/b/BAK 1.LZH\" \"/d/SinseiT13.dat\" \"/d/債権者.dat\" ");
     EXPECT_EQ(pack.command, "u");
     EXPECT_EQ(pack.switches, (std::map<std::string, int>{{"c", 0}, {"m", 0}, {"n", 1}, {"p", 1}, {"jso", 1}}));
     EXPECT_EQ(pack.archive, "/b/BAK 1.LZH");
@@ -100,16 +102,17 @@ TEST(CommandText, RefusesWhatItCannotHonour) {
     };
     const Case cases[] = {
         {"", true},
-        {"z \"a.lzh\"", true},             // unknown command
-        {"u -w/tmp \"a.lzh\" f", true},    // switch this library does not act on
-        {"u -c1x \"a.lzh\" f", true},      // value that is not a number
-        {"u -jso1", true},                 // no archive
-        {"u \"a.lzh f", true},             // unclosed quote
-        {"-r -a \"a.cab\" f", false},      // command must come first
-        {"-a -r \"a.cab\" f", false},      // recursion is not offered
+        {"z \"a.lzh\"", true},           // unknown command
+        {"u -w/tmp \"a.lzh\" f", true},  // switch this library does not act on
+        {"u -c1x \"a.lzh\" f", true},    // value that is not a number
+        {"u -jso1", true},               // no archive
+        {"u \"a.lzh f", true},           // unclosed quote
+        {"-r -a \"a.cab\" f", false},    // command must come first
+        {"-a -r \"a.cab\" f", false},    // recursion is not offered
     };
     for (const auto& c : cases)
-        EXPECT_EQ(codeOf([&] { c.lha ? parseLhaCommand(c.text) : parseCabCommand(c.text); }), ARC_ERR_BAD_COMMAND) << c.text;
+        EXPECT_EQ(codeOf([&] { c.lha ? parseLhaCommand(c.text) : parseCabCommand(c.text); }), ARC_ERR_BAD_COMMAND)
+            << c.text;
 }
 
 TEST(SafePath, AcceptsPlainNamesAndRefusesEscapes) {
@@ -126,8 +129,9 @@ TEST(Wildcard, MatchesWithoutRegardToCase) {
         const char* text;
         bool match;
     };
-    const Case cases[] = {{"*.dat", "SinseiT13.DAT", true}, {"*.dat", "a.idx", false},  {"S?nsei*", "SinseiT32.blb", true},
-                          {"*", "", true},                  {"a*b*c", "aXbYbZc", true}, {"a*b*c", "aXbYbZ", false},
+    const Case cases[] = {{"*.dat", "SinseiT13.DAT", true},   {"*.dat", "a.idx", false},
+                          {"S?nsei*", "SinseiT32.blb", true}, {"*", "", true},
+                          {"a*b*c", "aXbYbZc", true},         {"a*b*c", "aXbYbZ", false},
                           {"債権*", "債権者一覧.dat", true}};
     for (const auto& c : cases) EXPECT_EQ(wildcardMatch(c.pattern, c.text), c.match) << c.pattern << " " << c.text;
 }
@@ -147,7 +151,8 @@ TEST(OutputText, StaysInsideTheBufferAndEndsOnACharacter) {
 }
 
 // Source files for the writers: one per member, all with the same time stamp.
-std::vector<PackItem> stageMembers(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& members) {
+std::vector<PackItem> stageMembers(const TempDir& dir,
+                                   const std::vector<std::pair<std::string, std::string>>& members) {
     std::vector<PackItem> items;
     for (size_t i = 0; i < members.size(); ++i) {
         const std::string src = dir / ("src" + std::to_string(i));
@@ -158,7 +163,8 @@ std::vector<PackItem> stageMembers(const TempDir& dir, const std::vector<std::pa
 }
 
 // Writes the members with our LHA writer and reads them back through libarchive.
-std::vector<std::pair<MemberInfo, std::string>> lhaRoundTrip(const std::vector<std::pair<std::string, std::string>>& members) {
+std::vector<std::pair<MemberInfo, std::string>> lhaRoundTrip(
+    const std::vector<std::pair<std::string, std::string>>& members) {
     TempDir dir;
     const auto items = stageMembers(dir, members);
     Progress progress(0, "");
@@ -199,9 +205,10 @@ TEST(LhaWriter, EncodesEveryKindOfInputThatDecodesBack) {
     const std::string big = text + random + text + longRuns + text;
 
     const std::vector<std::pair<std::string, std::string>> members = {
-        {"empty.dat", ""},     {"one.dat", "x"},       {"three.dat", "abc"},     {"random.bin", random},
-        {"text.txt", text},    {"far.bin", farRepeat}, {"runs.bin", longRuns},   {"skewed.txt", skewed},
-        {"sub/深い/名前.dat", text.substr(0, 5000)},   {"big.dat", big}};
+        {"empty.dat", ""},      {"one.dat", "x"},       {"three.dat", "abc"},
+        {"random.bin", random}, {"text.txt", text},     {"far.bin", farRepeat},
+        {"runs.bin", longRuns}, {"skewed.txt", skewed}, {"sub/深い/名前.dat", text.substr(0, 5000)},
+        {"big.dat", big}};
     const auto got = lhaRoundTrip(members);
     ASSERT_EQ(got.size(), members.size());
     for (size_t i = 0; i < members.size(); ++i) {
@@ -247,9 +254,12 @@ TEST(CabWriter, WritesWhatLibarchiveReadsBack) {
     TempDir dir;
     std::mt19937 rng(11);
     std::string mixed;  // crosses block and file boundaries, with stored blocks in between
-    for (int i = 0; i < 200000; ++i) mixed += (i / 40000) % 2 ? static_cast<char>(rng()) : static_cast<char>('a' + i % 7);
-    const std::vector<std::pair<std::string, std::string>> members = {
-        {"a.dat", mixed}, {"空.dat", ""}, {"sub/債権者.txt", "債権者\r\n"}, {"emoji\xF0\x9F\x98\x80.txt", "utf-8 flag"}};
+    for (int i = 0; i < 200000; ++i)
+        mixed += (i / 40000) % 2 ? static_cast<char>(rng()) : static_cast<char>('a' + i % 7);
+    const std::vector<std::pair<std::string, std::string>> members = {{"a.dat", mixed},
+                                                                      {"空.dat", ""},
+                                                                      {"sub/債権者.txt", "債権者\r\n"},
+                                                                      {"emoji\xF0\x9F\x98\x80.txt", "utf-8 flag"}};
     const auto items = stageMembers(dir, members);
     Progress progress(0, "");
     {

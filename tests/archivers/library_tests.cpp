@@ -9,10 +9,10 @@
 
 #include <cstring>
 
+#include "cab_writer.h"
 #include "cp932.h"
 #include "crc16.h"
 #include "dos_time.h"
-#include "cab_writer.h"
 #include "file_io.h"
 #include "lha_writer.h"
 #include "sample_database.h"
@@ -68,7 +68,11 @@ TEST(Pack, StoresShiftJisNamesAndFolderPartsOnlyForRelativeNames) {
     writeFile(dir / "in/top.dat", "y");
     const auto lzh = dir / "a.lzh";
     // A base folder: names given relative to it keep their folders with -p1.
-    ASSERT_EQ(lha().run("u -p1 -jso1 \"" + lzh + "\" \"" + dir.folder() + "in/\" \"sub/債権者.dat\" \"" + (dir / "in/top.dat") + "\"").code, 0);
+    ASSERT_EQ(lha()
+                  .run("u -p1 -jso1 \"" + lzh + "\" \"" + dir.folder() + "in/\" \"sub/債権者.dat\" \"" +
+                       (dir / "in/top.dat") + "\"")
+                  .code,
+              0);
     const std::string raw = readFile(lzh);
     EXPECT_THAT(raw, HasSubstr(*utf8ToCp932("債権者.dat")));
     const auto listed = lha().run("l \"" + lzh + "\"");
@@ -175,14 +179,16 @@ TEST_F(Sample, DamagedArchivesFailAndLeaveTheDestinationAsItWas) {
             d[at] = static_cast<char>(d[at] ^ 0x21);
             damaged.emplace_back("flip at " + std::to_string(at), d);
         }
-        for (size_t cut : {size_t{20}, good.size() / 2, good.size() - 2}) damaged.emplace_back("cut at " + std::to_string(cut), good.substr(0, cut));
+        for (size_t cut : {size_t{20}, good.size() / 2, good.size() - 2})
+            damaged.emplace_back("cut at " + std::to_string(cut), good.substr(0, cut));
         for (const auto& [what, bytes] : damaged) {
             const std::string bad = work / "bad.arc";
             writeFile(bad, bytes);
             const std::string dest = work.folder() + "dest/";
             fs::remove_all(dest);
             writeFile(dest + "SinseiT13.dat", "kept");
-            const auto r = isLha ? lha().run(lhaUnpackCommand(bad, dest)) : cab().run("-x \"" + bad + "\" \"" + dest + "\"");
+            const auto r =
+                isLha ? lha().run(lhaUnpackCommand(bad, dest)) : cab().run("-x \"" + bad + "\" \"" + dest + "\"");
             EXPECT_NE(r.code, 0) << what << (isLha ? " lzh" : " cab");
             EXPECT_EQ(folderContents(dest), (std::map<std::string, std::string>{{"SinseiT13.dat", "kept"}})) << what;
             EXPECT_EQ(std::distance(fs::directory_iterator(dest), fs::directory_iterator()), 1) << what;
@@ -303,9 +309,12 @@ TEST(Extract, KeepsOrDropsStoredFoldersAndSelectsByName) {
     ASSERT_EQ(lha().run("x -jso1 -jse0 \"" + (dir / "a.lzh") + "\" \"" + dir.folder() + "keep/\"").code, 0);
     EXPECT_EQ(folderContents(dir.path() / "keep"),
               (std::map<std::string, std::string>{{"sub/表.txt", "1"}, {"top.dat", "2"}, {"sub/x.dat", "3"}}));
-    ASSERT_EQ(lha().run("x -x0 -jso1 -jse0 \"" + (dir / "a.lzh") + "\" \"" + dir.folder() + "flat/\" \"*.dat\"").code, 0);
-    EXPECT_EQ(folderContents(dir.path() / "flat"), (std::map<std::string, std::string>{{"top.dat", "2"}, {"x.dat", "3"}}));
-    EXPECT_EQ(lha().run("x -jso1 -jse0 \"" + (dir / "a.lzh") + "\" \"" + dir.folder() + "none/\" \"nothing\"").code, ARC_ERR_NO_FILES);
+    ASSERT_EQ(lha().run("x -x0 -jso1 -jse0 \"" + (dir / "a.lzh") + "\" \"" + dir.folder() + "flat/\" \"*.dat\"").code,
+              0);
+    EXPECT_EQ(folderContents(dir.path() / "flat"),
+              (std::map<std::string, std::string>{{"top.dat", "2"}, {"x.dat", "3"}}));
+    EXPECT_EQ(lha().run("x -jso1 -jse0 \"" + (dir / "a.lzh") + "\" \"" + dir.folder() + "none/\" \"nothing\"").code,
+              ARC_ERR_NO_FILES);
 }
 
 // The small committed archives, sorted by the tool that made them (they
@@ -341,7 +350,9 @@ TEST(Entries, WalkTheMembersAndFillTheRecord) {
     writeFile(dir / "SinseiT13.dat", std::string(50000, 'a'));
     writeFile(dir / "債権者.idx", "index");
     const int64_t mtime = 1704412800;  // 2024-01-05 09:00 in Tokyo
-    for (const char* f : {"SinseiT13.dat", "債権者.idx"}) fs::last_write_time(dir / f, fs::file_time_type::clock::from_sys(std::chrono::sys_seconds{std::chrono::seconds{mtime}}));
+    for (const char* f : {"SinseiT13.dat", "債権者.idx"})
+        fs::last_write_time(dir / f,
+                            fs::file_time_type::clock::from_sys(std::chrono::sys_seconds{std::chrono::seconds{mtime}}));
     const auto lzh = dir / "e.lzh";
     ASSERT_EQ(lha().run(lhaPackCommand(lzh, {dir / "SinseiT13.dat", dir / "債権者.idx"})).code, 0);
 
@@ -420,7 +431,8 @@ TEST(Entries, ExtractMemFillsTheBufferOrSaysItIsTooSmall) {
     // No buffer at all is allowed when its size is 0: nothing may be copied to it.
     EXPECT_EQ(cab().extractMem(0, cmd.c_str(), nullptr, 0, &t, &attr, &written), ARC_ERR_BUFFER);
     EXPECT_EQ(written, 0u);
-    EXPECT_EQ(cab().extractMem(0, ("\"" + (dir / "m.cab") + "\" \"other\"").c_str(), buf, 16, &t, &attr, &written), ARC_ERR_NO_FILES);
+    EXPECT_EQ(cab().extractMem(0, ("\"" + (dir / "m.cab") + "\" \"other\"").c_str(), buf, 16, &t, &attr, &written),
+              ARC_ERR_NO_FILES);
 }
 
 std::vector<uint32_t> seenStates;

@@ -31,7 +31,8 @@ bool validUtf8(const std::string& s) {
 // names back as Shift-JIS.
 std::map<std::string, std::string> contentsByName(const fs::path& root) {
     std::map<std::string, std::string> out;
-    for (auto& [name, data] : folderContents(root)) out[validUtf8(name) ? name : cp932ToUtf8(name).value_or(name)] = data;
+    for (auto& [name, data] : folderContents(root))
+        out[validUtf8(name) ? name : cp932ToUtf8(name).value_or(name)] = data;
     return out;
 }
 

@@ -13,9 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kPeople[] = {"山田太郎", "佐藤花子", "鈴木一郎", "高橋和子", "田中誠", "伊藤美咲", "渡辺健二", "中村由美"};
-const char* const kLenders[] = {"株式会社アコム", "プロミス株式会社", "アイフル株式会社", "新生フィナンシャル", "ＣＩＣ信販", "㈱ﾃﾞｰﾀﾛｰﾝ"};
-const char* const kNotes[] = {"", "取引履歴開示済み", "一連計算", "分断あり・要確認", "和解交渉中", "過払金返還請求予定"};
+const char* const kPeople[] = {"山田太郎", "佐藤花子", "鈴木一郎", "高橋和子",
+                               "田中誠",   "伊藤美咲", "渡辺健二", "中村由美"};
+const char* const kLenders[] = {"株式会社アコム",     "プロミス株式会社", "アイフル株式会社",
+                                "新生フィナンシャル", "ＣＩＣ信販",       "㈱ﾃﾞｰﾀﾛｰﾝ"};
+const char* const kNotes[] = {"",           "取引履歴開示済み",  "一連計算", "分断あり・要確認",
+                              "和解交渉中", "過払金返還請求予定"};
 
 // mt19937's output is fixed by the standard (distributions are not).
 struct Rng {
@@ -35,7 +38,8 @@ public:
         sqlite3_close(db_);
     }
     void exec(const char* sql) {
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db_));
+        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
     }
     sqlite3_stmt* prepare(const char* sql) {
         sqlite3_stmt* s = nullptr;
@@ -54,8 +58,10 @@ private:
 void cases(const fs::path& dir, const std::string& table, int rows, Rng& rng) {
     {
         Db dat(dir / (table + ".dat"));
-        dat.exec("CREATE TABLE t(CODE INT, SEQ INT PRIMARY KEY, NAME TEXT, GYOSYA_NAME TEXT, START_DAY INT, KEISAN_KIND INT, "
-                 "RIRITSU REAL, KABARAI_RIRITSU REAL, NOW_ZAN INT, HIKINAOSIGO_ZAN INT, SYONITI_UMU INT)");
+        dat.exec(
+            "CREATE TABLE t(CODE INT, SEQ INT PRIMARY KEY, NAME TEXT, GYOSYA_NAME TEXT, START_DAY INT, KEISAN_KIND "
+            "INT, "
+            "RIRITSU REAL, KABARAI_RIRITSU REAL, NOW_ZAN INT, HIKINAOSIGO_ZAN INT, SYONITI_UMU INT)");
         sqlite3_stmt* s = dat.prepare("INSERT INTO t VALUES(9999,?,?,?,?,?,?,?,?,?,?)");
         for (int i = 1; i <= rows; ++i) {
             sqlite3_bind_int(s, 1, i);
@@ -100,7 +106,9 @@ void cases(const fs::path& dir, const std::string& table, int rows, Rng& rng) {
 
 void history(const fs::path& dir, int cases, Rng& rng) {
     Db dat(dir / "SinseiT32.dat");
-    dat.exec("CREATE TABLE h(CODE INT, SEQ INT, NO INT, HIDUKE INT, KARIIRE INT, HENSAI INT, RIRITSU INT, PRIMARY KEY(SEQ, NO))");
+    dat.exec(
+        "CREATE TABLE h(CODE INT, SEQ INT, NO INT, HIDUKE INT, KARIIRE INT, HENSAI INT, RIRITSU INT, PRIMARY KEY(SEQ, "
+        "NO))");
     sqlite3_stmt* s = dat.prepare("INSERT INTO h VALUES(9999,?,?,?,?,?,?)");
     for (int c = 1; c <= cases; ++c) {
         int day = 36000 + static_cast<int>(rng.below(3000));
@@ -144,7 +152,8 @@ std::vector<std::string> makeSampleDatabase(const fs::path& folder, int scale) {
         // A list exported by hand, kept in the folder under a Japanese name.
         std::ofstream out(folder / "債権者一覧.dat", std::ios::binary);
         for (int i = 0; i < 400; ++i)
-            out << i + 1 << "," << kLenders[rng.below(6)] << "," << kPeople[rng.below(8)] << "," << rng.below(1000000) << "円\r\n";
+            out << i + 1 << "," << kLenders[rng.below(6)] << "," << kPeople[rng.below(8)] << "," << rng.below(1000000)
+                << "円\r\n";
     }
     std::vector<std::string> files;
     for (const auto& e : fs::directory_iterator(folder))

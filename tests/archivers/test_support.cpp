@@ -42,7 +42,9 @@ ToolResult runTool(const std::string& commandLine) {
     return r;
 }
 
-bool toolAvailable(const std::string& program) { return runTool("command -v " + program + " >/dev/null").exitCode == 0; }
+bool toolAvailable(const std::string& program) {
+    return runTool("command -v " + program + " >/dev/null").exitCode == 0;
+}
 
 std::string shellQuote(const std::string& s) {
     std::string q = "'";

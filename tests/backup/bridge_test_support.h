@@ -27,20 +27,20 @@ FakeArcState& FakeState(std::string_view variant, TArchiverLibraryKind kind);
 std::vector<std::string> Tokens(std::string_view command);
 
 class BridgeTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;
+protected:
+    void SetUp() override;
+    void TearDown() override;
 
-  FakeArcState& Lha() { return FakeState("full", TArchiverLibraryKind::Lha); }
-  FakeArcState& Cab() { return FakeState("full", TArchiverLibraryKind::Cab); }
+    FakeArcState& Lha() { return FakeState("full", TArchiverLibraryKind::Lha); }
+    FakeArcState& Cab() { return FakeState("full", TArchiverLibraryKind::Cab); }
 
-  // A path inside this test's temporary folder.
-  std::string Temp(std::string_view relative) const;
-  // Writes a file (making its folders), optionally with a modification time.
-  std::string WriteFile(std::string_view relative, std::string_view content = "x",
-                        std::optional<QDateTime> modified = std::nullopt) const;
+    // A path inside this test's temporary folder.
+    std::string Temp(std::string_view relative) const;
+    // Writes a file (making its folders), optionally with a modification time.
+    std::string WriteFile(std::string_view relative, std::string_view content = "x",
+                          std::optional<QDateTime> modified = std::nullopt) const;
 
-  QTemporaryDir temp_;
+    QTemporaryDir temp_;
 };
 
 }  // namespace korvalen::backup::fixtures

@@ -116,7 +116,8 @@ TEST_F(CalcCli, WarningsGoToStderrOneLineEach) {
     const auto csv = Write("long.csv", "2003-12-20,100000,0\n2005-01-10,0,10000\n");
     const Result r = Run({"--method=1", "--rate=20", "--first-day=no", "--table=lender", csv.string()});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "korvalen-calc: 警告: " + csv.string() + " の表の 2 行目（平17/01/10）: ３年間にまたがる計算はできません。\n");
+    EXPECT_EQ(r.err, "korvalen-calc: 警告: " + csv.string() +
+                         " の表の 2 行目（平17/01/10）: ３年間にまたがる計算はできません。\n");
     EXPECT_NE(r.out.find("平17/01/10\t0\t10,000\t387\t20.000\t0\t10,000\t90,000"), std::string::npos) << r.out;
 }
 
@@ -131,10 +132,18 @@ TEST_F(CalcCli, BadInputIsRefusedWithExitTwoAndNothingOnStdout) {
     const std::vector<Case> cases = {
         {"unreadable date", heading + "2005-02-30,0,100\n", {}, "bad.csv の 3 行目: 日付「2005-02-30」が読めません"},
         {"negative amount", heading + "2005-02-10,0,-100\n", {}, "bad.csv の 3 行目: 返済額「-100」が負の値です"},
-        {"non-numeric amount", heading + "2005-02-10,abc,0\n", {}, "bad.csv の 3 行目: 借入額「abc」が数値ではありません"},
-        {"amount beyond 32 bits", heading + "2005-02-10,\"3,000,000,000\",0\n", {},
+        {"non-numeric amount",
+         heading + "2005-02-10,abc,0\n",
+         {},
+         "bad.csv の 3 行目: 借入額「abc」が数値ではありません"},
+        {"amount beyond 32 bits",
+         heading + "2005-02-10,\"3,000,000,000\",0\n",
+         {},
          "bad.csv の 3 行目: 借入額「3,000,000,000」が大きすぎます"},
-        {"date before the start date", heading, {"--start-date=2005-02-01"}, "bad.csv の 2 行目: 日付「2005-01-10」は計算開始日"},
+        {"date before the start date",
+         heading,
+         {"--start-date=2005-02-01"},
+         "bad.csv の 2 行目: 日付「2005-01-10」は計算開始日"},
         {"unknown option", heading, {"--frobnicate"}, "不明なオプションです: --frobnicate"},
         {"bad option value", heading, {"--method=9"}, "--method の値「9」が不正です"},
         {"missing file", "", {}, "bad.csv: ファイルを読めません"},

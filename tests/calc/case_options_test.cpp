@@ -38,7 +38,8 @@ TEST(CaseOptions, EveryOptionReachesItsField) {
 
 TEST(CaseOptions, OtherArgumentsAreLeftToTheTool) {
     CaseOptions o;
-    for (const char* arg : {"history.csv", "--output=x", "-v", "--tablex=1"}) EXPECT_FALSE(ApplyCaseOption(arg, o)) << arg;
+    for (const char* arg : {"history.csv", "--output=x", "-v", "--tablex=1"})
+        EXPECT_FALSE(ApplyCaseOption(arg, o)) << arg;
     for (const char* arg : {"--method=6", "--method=", "--rate", "--rate=abc", "--first-day=maybe", "--settle=now",
                             "--start-date=2006-02-30", "--start-balance=-1", "--reference-borrowing=3000000000"}) {
         EXPECT_THROW(ApplyCaseOption(arg, o), UsageError) << arg;

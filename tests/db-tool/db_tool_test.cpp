@@ -46,7 +46,8 @@ protected:
 TEST_F(DbToolTest, ImportListCalcExportDuplicateDeleteCheck) {
     const std::vector<std::string> options = {"--rate=29.2", "--overpayment-rate=5", "--method=2", "--settle=end",
                                               "--first-day=no"};
-    std::vector<std::string> import = {"import", folder, kSample, "--creditor=アコム", "--debtor=山田　太郎", "--remarks=東京簡裁"};
+    std::vector<std::string> import = {
+        "import", folder, kSample, "--creditor=アコム", "--debtor=山田　太郎", "--remarks=東京簡裁"};
     import.insert(import.end(), options.begin(), options.end());
     Outcome r = Db(import);
     ASSERT_EQ(r.code, 0) << r.err;
@@ -54,15 +55,16 @@ TEST_F(DbToolTest, ImportListCalcExportDuplicateDeleteCheck) {
     EXPECT_EQ(Db({"list", folder}).out, "0\tアコム\t山田　太郎\t73\n");
 
     const std::string shown = Db({"show", folder, "0"}).out;
-    for (const char* line : {"CODE\t9999\n", "NAME\t山田　太郎\n", "BIKO\t東京簡裁\n", "START_DAY\t\n", "KEISAN_KIND\t2\n",
-                             "RIRITSU\t29.2\n", "SYONITI_UMU\t0\n", "SEISAN_KIND\t1\n", "CHECKBOX\t0\n"}) {
+    for (const char* line :
+         {"CODE\t9999\n", "NAME\t山田　太郎\n", "BIKO\t東京簡裁\n", "START_DAY\t\n", "KEISAN_KIND\t2\n",
+          "RIRITSU\t29.2\n", "SYONITI_UMU\t0\n", "SEISAN_KIND\t1\n", "CHECKBOX\t0\n"}) {
         EXPECT_NE(shown.find(line), std::string::npos) << line << shown;
     }
 
     // The stored case computes exactly as the history file does.
-    for (const std::vector<std::string>& view : {std::vector<std::string>{"--table=lender"},
-                                                std::vector<std::string>{"--table=recalc", "--western"},
-                                                std::vector<std::string>{}}) {
+    for (const std::vector<std::string>& view :
+         {std::vector<std::string>{"--table=lender"}, std::vector<std::string>{"--table=recalc", "--western"},
+          std::vector<std::string>{}}) {
         std::vector<std::string> calc = options;
         calc.insert(calc.end(), view.begin(), view.end());
         calc.push_back(kSample);
@@ -174,7 +176,8 @@ TEST_F(DbToolTest, CheckListsEachProblem) {
     db.disconnect();
     const Outcome again = Db({"check", folder});
     EXPECT_EQ(again.code, 1);
-    EXPECT_NE(again.out.find("SinseiT32\t事件番号 4 の取引がありますが、その事件がありません\n"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("SinseiT32\t事件番号 4 の取引がありますが、その事件がありません\n"), std::string::npos)
+        << again.out;
 }
 
 TEST_F(DbToolTest, AnImportKilledAtAnyMomentLeavesTheWholeCaseOrNone) {

@@ -38,24 +38,33 @@ TEST(PeriodInterest, WorkedPeriods) {
         // Exactly 16,644 yen; in double precision the product falls just short.
         {"a whole year at 29.2 %", M::Fixed365, 57000, 292000, "2005-01-10", "2006-01-10", 16644},
         {"365 days in a leap year too", M::Fixed365, 100000, k20Percent, "2004-01-10", "2004-02-10", 1698},
-        {"calendar years split at the year end", M::LeapCalendarYear, 100000, k20Percent, "2003-12-15", "2004-01-15", 1696},
+        {"calendar years split at the year end", M::LeapCalendarYear, 100000, k20Percent, "2003-12-15", "2004-01-15",
+         1696},
         {"calendar year, leap year only", M::LeapCalendarYear, 100000, k20Percent, "2004-01-10", "2004-02-10", 1693},
         {"calendar year, common year only", M::LeapCalendarYear, 100000, k20Percent, "2005-01-10", "2005-02-10", 1698},
-        {"year after a start before a leap day", M::LeapYearAfterStart, 100000, k20Percent, "2003-03-01", "2003-04-01", 1693},
-        {"year after a start past the leap day", M::LeapYearAfterStart, 100000, k20Percent, "2004-03-01", "2004-04-01", 1698},
-        {"year after 29 February holds no leap day", M::LeapYearAfterStart, 100000, k20Percent, "2004-02-29", "2004-03-31", 1698},
+        {"year after a start before a leap day", M::LeapYearAfterStart, 100000, k20Percent, "2003-03-01", "2003-04-01",
+         1693},
+        {"year after a start past the leap day", M::LeapYearAfterStart, 100000, k20Percent, "2004-03-01", "2004-04-01",
+         1698},
+        {"year after 29 February holds no leap day", M::LeapYearAfterStart, 100000, k20Percent, "2004-02-29",
+         "2004-03-31", 1698},
         {"leap day inside the period", M::LeapDayInPeriod, 100000, k20Percent, "2004-02-01", "2004-03-01", 1584},
-        {"leap year, leap day before the period", M::LeapDayInPeriod, 100000, k20Percent, "2004-03-01", "2004-04-01", 1698},
-        {"into a leap year, before its leap day", M::LeapDayInPeriod, 100000, k20Percent, "2003-12-01", "2004-01-31", 3342},
-        {"into a leap year, through its leap day", M::LeapDayInPeriod, 100000, k20Percent, "2003-12-01", "2004-02-29", 4918},
-        {"common years around a leap year count 365", M::LeapDayInPeriod, 100000, k20Percent, "2003-12-01", "2005-01-01", 21753},
+        {"leap year, leap day before the period", M::LeapDayInPeriod, 100000, k20Percent, "2004-03-01", "2004-04-01",
+         1698},
+        {"into a leap year, before its leap day", M::LeapDayInPeriod, 100000, k20Percent, "2003-12-01", "2004-01-31",
+         3342},
+        {"into a leap year, through its leap day", M::LeapDayInPeriod, 100000, k20Percent, "2003-12-01", "2004-02-29",
+         4918},
+        {"common years around a leap year count 365", M::LeapDayInPeriod, 100000, k20Percent, "2003-12-01",
+         "2005-01-01", 21753},
         {"a month of 30 days", M::Monthly, 120000, 180000, "2005-04-10", "2005-05-10", 1800},
         {"a month of 31 days", M::Monthly, 100000, k20Percent, "2005-01-10", "2005-02-10", 1666},
         {"February of a common year", M::Monthly, 100000, k20Percent, "2005-02-10", "2005-03-10", 1666},
         {"31 January to 28 February is days", M::Monthly, 100000, k20Percent, "2005-01-31", "2005-02-28", 1534},
         {"31 January to 3 March is a month", M::Monthly, 100000, k20Percent, "2005-01-31", "2005-03-03", 1666},
         {"method 5 is method 4", M::MonthlyElseDaily365, 120000, 180000, "2005-04-10", "2005-05-10", 1800},
-        {"method 5 counts days short of a month", M::MonthlyElseDaily365, 100000, k20Percent, "2005-01-31", "2005-02-28", 1534},
+        {"method 5 counts days short of a month", M::MonthlyElseDaily365, 100000, k20Percent, "2005-01-31",
+         "2005-02-28", 1534},
         {"entries out of date order", M::Fixed365, 100000, k20Percent, "2005-02-10", "2005-01-10", -1698},
     };
     for (const auto& c : cases) {
@@ -80,14 +89,16 @@ TEST(PeriodInterest, BorrowingDayIsOneDayOnTheSameDate) {
 
 TEST(PeriodInterest, CalendarYearMethodRefusesThreeYears) {
     std::vector<std::string> warnings;
-    const PeriodCase c{"three years", DayCountMethod::LeapCalendarYear, 100000, k20Percent, "2003-12-20", "2005-01-10", 0};
+    const PeriodCase c{
+        "three years", DayCountMethod::LeapCalendarYear, 100000, k20Percent, "2003-12-20", "2005-01-10", 0};
     EXPECT_EQ(InterestOf(c, [&](const std::string& m) { warnings.push_back(m); }), 0);
     EXPECT_EQ(warnings, std::vector<std::string>{"３年間にまたがる計算はできません。"});
 }
 
 TEST(PeriodInterest, WarningWithoutSinkGoesToStderr) {
     ::testing::internal::CaptureStderr();
-    const PeriodCase c{"three years", DayCountMethod::LeapCalendarYear, 100000, k20Percent, "2003-12-20", "2005-01-10", 0};
+    const PeriodCase c{
+        "three years", DayCountMethod::LeapCalendarYear, 100000, k20Percent, "2003-12-20", "2005-01-10", 0};
     EXPECT_EQ(InterestOf(c), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "３年間にまたがる計算はできません。\n");
 }
@@ -119,15 +130,16 @@ TEST(LeapYearWarning, ReportsPeriodsCrossingIntoOrOutOfALeapYear) {
         EXPECT_EQ(LeapYearWarnings(list).size(), c.reported ? 1u : 0u) << c.a << " " << c.b;
     }
     const auto three = fixtures::MakeHistory({{"2003-12-15", 1000, 0}, {"2004-06-15", 0, 100}, {"2005-01-15", 0, 100}});
-    EXPECT_EQ(LeapYearWarnings(three), (std::vector<std::string>{
-                                           "閏年をまたぐ期間があります。\r\n【03/12/15～04/06/15】",
-                                           "閏年をまたぐ期間があります。\r\n【04/06/15～05/01/15】"}));
+    EXPECT_EQ(LeapYearWarnings(three),
+              (std::vector<std::string>{"閏年をまたぐ期間があります。\r\n【03/12/15～04/06/15】",
+                                        "閏年をまたぐ期間があります。\r\n【04/06/15～05/01/15】"}));
 }
 
 TEST(DayCountMethods, LabelsAndValues) {
     EXPECT_EQ(DayCountMethodLabels().size(), 6u);
     EXPECT_EQ(DayCountMethodLabel(DayCountMethod::Fixed365), "常に365日として日割り計算");
-    EXPECT_EQ(DayCountMethodLabel(DayCountMethod::MonthlyElseDaily365), "月割計算。但し月未満の期間は365日の日割り計算");
+    EXPECT_EQ(DayCountMethodLabel(DayCountMethod::MonthlyElseDaily365),
+              "月割計算。但し月未満の期間は365日の日割り計算");
     EXPECT_EQ(DayCountMethodFrom(3), DayCountMethod::LeapDayInPeriod);
     EXPECT_THROW(DayCountMethodFrom(6), InvalidCaseSetting);
     EXPECT_THROW(DayCountMethodFrom(-1), InvalidCaseSetting);

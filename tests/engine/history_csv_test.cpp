@@ -45,12 +45,12 @@ TEST(HistoryCsv, SortsLikeTheGrid) {
         "2005-02-10,0,5000\n"
         "2005-02-10,30000,0\n"
         "2005-01-10,50000,0\n";
-    ExpectEntries(ReadHistoryCsv(csv, 20, false), {{"2005-01-10", 2, 50000, 0, 200000},
-                                                   {"2005-02-10", 1, 30000, 0, 200000},
-                                                   {"2005-02-10", 0, 0, 5000, 200000}});
-    ExpectEntries(ReadHistoryCsv(csv, 20, true), {{"2005-01-10", 2, 50000, 0, 200000},
-                                                  {"2005-02-10", 0, 0, 5000, 200000},
-                                                  {"2005-02-10", 1, 30000, 0, 200000}});
+    ExpectEntries(
+        ReadHistoryCsv(csv, 20, false),
+        {{"2005-01-10", 2, 50000, 0, 200000}, {"2005-02-10", 1, 30000, 0, 200000}, {"2005-02-10", 0, 0, 5000, 200000}});
+    ExpectEntries(
+        ReadHistoryCsv(csv, 20, true),
+        {{"2005-01-10", 2, 50000, 0, 200000}, {"2005-02-10", 0, 0, 5000, 200000}, {"2005-02-10", 1, 30000, 0, 200000}});
 }
 
 TEST(HistoryCsv, DetectsUtf8BomAndShiftJis) {
@@ -124,9 +124,9 @@ TEST(HistoryCsv, DatesBeforeTheStartDateAreRefused) {
 
 TEST(HistoryCsv, WrittenTextReadsBackToTheSameEntries) {
     const auto list = fixtures::MakeHistory({{"2005-01-10", 300000, 0, 29.2},
-                                            {"2005-01-10", 0, 1000, 29.2},
-                                            {"2005-02-10", 0, 20000, 18.0001},
-                                            {"1999-12-31", 2147483647, 2147483647, 0}});
+                                             {"2005-01-10", 0, 1000, 29.2},
+                                             {"2005-02-10", 0, 20000, 18.0001},
+                                             {"1999-12-31", 2147483647, 2147483647, 0}});
     auto sorted = CopyHistory(list);
     SortHistory(sorted, 0);
     const auto back = ReadHistoryCsv(WriteHistoryCsv(sorted), 99, false);

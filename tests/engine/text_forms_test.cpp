@@ -26,10 +26,10 @@ TEST(TextForms, RatesRoundTheFourthDecimalHalfAway) {
         const char* grid;
         const char* table;
     };
-    for (const Case& c : {Case{292000, "29.200%", "29.200"}, Case{180000, "18.000%", "18.000"}, Case{0, "0.000%", "0.000"},
-                          Case{292345, "29.235%", "29.235"}, Case{292344, "29.234%", "29.234"},
-                          Case{1000000, "100.000%", "100.000"}, Case{5, "0.001%", "0.001"}, Case{-4, "0.000%", "0.000"},
-                          Case{-292000, "-29.200%", "-29.200"}}) {
+    for (const Case& c :
+         {Case{292000, "29.200%", "29.200"}, Case{180000, "18.000%", "18.000"}, Case{0, "0.000%", "0.000"},
+          Case{292345, "29.235%", "29.235"}, Case{292344, "29.234%", "29.234"}, Case{1000000, "100.000%", "100.000"},
+          Case{5, "0.001%", "0.001"}, Case{-4, "0.000%", "0.000"}, Case{-292000, "-29.200%", "-29.200"}}) {
         EXPECT_EQ(FormatGridRate(c.rate), c.grid);
         EXPECT_EQ(FormatTableRate(c.rate), c.table);
     }
@@ -49,11 +49,10 @@ TEST(TextForms, ResultDatesFollowTheEraBoundaries) {
         const char* date;
         const char* era;
     };
-    for (const Case& c : {Case{"2006-03-10", "平18/03/10"}, Case{"1989-01-07", "昭64/01/07"},
-                          Case{"1989-01-08", "平01/01/08"}, Case{"2019-04-30", "平31/04/30"},
-                          Case{"2019-05-01", "令01/05/01"}, Case{"1926-12-25", "昭01/12/25"},
-                          Case{"1926-12-24", "大15/12/24"}, Case{"1912-07-30", "大01/07/30"},
-                          Case{"1900-01-01", "明33/01/01"}}) {
+    for (const Case& c :
+         {Case{"2006-03-10", "平18/03/10"}, Case{"1989-01-07", "昭64/01/07"}, Case{"1989-01-08", "平01/01/08"},
+          Case{"2019-04-30", "平31/04/30"}, Case{"2019-05-01", "令01/05/01"}, Case{"1926-12-25", "昭01/12/25"},
+          Case{"1926-12-24", "大15/12/24"}, Case{"1912-07-30", "大01/07/30"}, Case{"1900-01-01", "明33/01/01"}}) {
         EXPECT_EQ(FormatResultDate(Day(c.date), false), c.era) << c.date;
     }
     EXPECT_EQ(FormatResultDate(Day("2006-03-10"), true), "06/03/10");

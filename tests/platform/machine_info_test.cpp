@@ -45,7 +45,10 @@ TEST(RegisteredOwner, TheAccountDatabaseOfThisSystemIsReadable) {
 
 TEST(ProgramInfo, TheKeyIsNamedAfterTheMajorVersion) {
     const std::pair<const char*, const char*> majors[] = {
-        {"1.0.1.2", "1"}, {"12.3.0.0", "12"}, {"7", "7"}, {"", ""},
+        {"1.0.1.2", "1"},
+        {"12.3.0.0", "12"},
+        {"7", "7"},
+        {"", ""},
     };
     for (const auto& [version, major] : majors) {
         EXPECT_EQ(MajorVersionOf(version), major) << version;

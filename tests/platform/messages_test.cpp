@@ -20,7 +20,8 @@ TEST(Messages, EachButtonSetOffersItsOwnAnswers) {
     for (const auto& [buttons, offered] : sets) {
         for (Answer answer : {Answer::Ok, Answer::Cancel, Answer::Yes, Answer::No}) {
             const bool expected = std::find(offered.begin(), offered.end(), answer) != offered.end();
-            EXPECT_EQ(Offers(buttons, answer), expected) << static_cast<int>(buttons) << "/" << static_cast<int>(answer);
+            EXPECT_EQ(Offers(buttons, answer), expected)
+                << static_cast<int>(buttons) << "/" << static_cast<int>(answer);
         }
         EXPECT_TRUE(Offers(buttons, Answer::Closed));
     }

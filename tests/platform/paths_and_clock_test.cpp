@@ -27,8 +27,13 @@ TEST(Paths, FoldersCompareIgnoringAsciiCaseOnly) {
 
 TEST(Paths, UncPathsBeginWithTwoSeparators) {
     const std::pair<const char*, bool> cases[] = {
-        {"\\\\server\\share\\", true}, {"//server/share/", true}, {"\\/server", true},
-        {"/srv/share/", false},        {"C:\\vex\\", false},      {"\\", false}, {"", false},
+        {"\\\\server\\share\\", true},
+        {"//server/share/", true},
+        {"\\/server", true},
+        {"/srv/share/", false},
+        {"C:\\vex\\", false},
+        {"\\", false},
+        {"", false},
     };
     for (const auto& [path, unc] : cases) {
         EXPECT_EQ(IsUncPath(path), unc) << path;

@@ -25,7 +25,8 @@ TEST(IniSettingsStore, KeysMapToOneIniFilePerKeyUnderTheRoot) {
     EXPECT_EQ(store.FileFor("Software\\vex\\KorvalenVer"), root / "vex/KorvalenVer.ini");
     EXPECT_EQ(store.FileFor("SOFTWARE\\vex\\Korvalen_2"), root / "vex/Korvalen_2.ini");
 
-    for (const char* bad : {"", "Software\\", "Software\\..\\x", "Software\\vex\\\\x", "Software\\a/b", "Software\\.\\x"}) {
+    for (const char* bad :
+         {"", "Software\\", "Software\\..\\x", "Software\\vex\\\\x", "Software\\a/b", "Software\\.\\x"}) {
         EXPECT_THROW(store.FileFor(bad), std::invalid_argument) << bad;
     }
 }

@@ -86,20 +86,23 @@ struct CodeCase {
 TEST_F(AppErrorHandlerTest, EachEngineCodeHasItsMessageAndOutcome) {
     const std::string engineText = tablestore::EngineError(9729, "SinseiT13").message();
     const std::vector<CodeCase> cases = {
-        {9473, MessageType::Plain, "【必要なメモリがありません】\r\nパソコンを再起動して下さい。", AfterError::EndProgram},
+        {9473, MessageType::Plain, "【必要なメモリがありません】\r\nパソコンを再起動して下さい。",
+         AfterError::EndProgram},
         {9475, MessageType::Plain, "【ディスク容量が足りません】\r\n", AfterError::EndProgram},
         {9729, MessageType::Information, engineText, AfterError::GoOn},
         {9987, MessageType::Plain, "【データベースフォルダ】のファイルが存在しません。\r\n", AfterError::GoOn},
         {10024, MessageType::Information,
-         tablestore::EngineError(10024, "SinseiT13").message() + "\r\nデータベーステーブルが破損している可能性があります。"
-                                                                 "\r\nバックアップデータを復元して下さい。",
+         tablestore::EngineError(10024, "SinseiT13").message() +
+             "\r\nデータベーステーブルが破損している可能性があります。"
+             "\r\nバックアップデータを復元して下さい。",
          AfterError::GoOn},
         {10758, MessageType::Plain, "【エンジンが初期化されていません】\r\n", AfterError::EndProgram},
         {11011, MessageType::Plain, "【データベースフォルダ】へのＰＡＴＨ違反です。\r\n", AfterError::DisableFileMenu},
         {11047, MessageType::Plain, "認識できないオペレーティングシステム内部エラーです。\r\n", AfterError::EndProgram},
         {11058, MessageType::Plain, "【共有違反です】\r\n", AfterError::GoOn},
         {11265, MessageType::Plain, "【ネットワークの初期化に失敗しました】\r\n", AfterError::DisableFileMenu},
-        {11270, MessageType::Plain, "【他の.NETファイルがこのディレクトリをコントロールしています】\r\n", AfterError::EndProgram},
+        {11270, MessageType::Plain, "【他の.NETファイルがこのディレクトリをコントロールしています】\r\n",
+         AfterError::EndProgram},
         {11949, MessageType::Plain, "【SQL構文解析エラーです】\r\n", AfterError::EndProgram},
         {9600, MessageType::Plain, "予期しないエラーが発生しました。\r\n", AfterError::GoOn},
     };
@@ -115,7 +118,8 @@ TEST_F(AppErrorHandlerTest, EachEngineCodeHasItsMessageAndOutcome) {
     // The messages that ask the user to write in end with the contact block
     // and the code.
     const std::string& unexpected = pc.messages.Shown()[0].text;
-    EXPECT_TRUE(unexpected.ends_with("メールアドレス　support@example.jp\r\nヴェクス㈱　03-0000-0000\r\n\r\nエラーコード＝　9600"));
+    EXPECT_TRUE(unexpected.ends_with(
+        "メールアドレス　support@example.jp\r\nヴェクス㈱　03-0000-0000\r\n\r\nエラーコード＝　9600"));
 }
 
 TEST_F(AppErrorHandlerTest, AFolderThatCannotBeReachedMayBeGivenUpForTheLocalOne) {
@@ -170,7 +174,8 @@ TEST_F(AppErrorHandlerTest, OtherErrorsAreShownIgnoredOrEndTheProgram) {
     EXPECT_EQ(Handle(std::runtime_error("何かが壊れました")), AfterError::EndProgram);
 
     EXPECT_EQ(Handle(OutOfResources("現在印刷中のためリソースが足りません")), AfterError::GoOn);
-    EXPECT_EQ(pc.messages.Shown().back().text, "カドレアソフトを再起動後【印刷プレビュー】をしないで【印刷】して下さい。");
+    EXPECT_EQ(pc.messages.Shown().back().text,
+              "カドレアソフトを再起動後【印刷プレビュー】をしないで【印刷】して下さい。");
 
     // Ending the program is not an error to explain.
     EXPECT_THROW(Handle(std::make_exception_ptr(platform::EndProgram("end"))), platform::EndProgram);

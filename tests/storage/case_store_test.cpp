@@ -45,8 +45,8 @@ engine::HistoryList History(int count, std::int32_t base = 0) {
 std::vector<std::string> Describe(const engine::HistoryList& list) {
     std::vector<std::string> rows;
     for (const auto& e : list) {
-        rows.push_back(std::to_string(e->date) + " " + std::to_string(e->borrowing) + " " + std::to_string(e->repayment) +
-                       " " + std::to_string(e->rate));
+        rows.push_back(std::to_string(e->date) + " " + std::to_string(e->borrowing) + " " +
+                       std::to_string(e->repayment) + " " + std::to_string(e->rate));
     }
     return rows;
 }

@@ -21,7 +21,8 @@ using platform::DriveKind;
 using platform::MessageType;
 
 const std::string kLockTimeoutText =
-    "他のパソコンがセルビナのデータベース環境設定構築を実行中です。\r\nしばらくしてからプログラムの再起動を行って下さい。"
+    "他のパソコンがセルビナのデータベース環境設定構築を実行中です。\r\nしばらくしてからプログラムの再起動を行って下さい"
+    "。"
     "\r\n\r\n他のパソコンが起動していない場合には、\r\nセルビナ共有フォルダ内の【DBCreate.ini】を削除して下さい。";
 
 std::vector<std::string> TableFiles(const std::string& folder) {
@@ -95,7 +96,9 @@ TEST_F(DataModuleTest, RememberedFoldersAreRepairedAndFollowAMovedProgram) {
     // The remembered folder lies on another disk than the program now.
     TestPc moved(root.path(), "PC-B");
     moved.SetSetting("CONST", "DBPath", "/mnt/olddisk/vex/Korvalen/KorvalenDB/");
-    moved.fileSystemOf = [](const std::string& path) { return path.rfind("/mnt/olddisk", 0) == 0 ? "/mnt/olddisk" : "/"; };
+    moved.fileSystemOf = [](const std::string& path) {
+        return path.rfind("/mnt/olddisk", 0) == 0 ? "/mnt/olddisk" : "/";
+    };
     moved.db().DataModuleCreate();
     EXPECT_EQ(moved.Setting("CONST", "DBPath"), moved.programFolder + "KorvalenDB/");
     EXPECT_EQ(moved.Setting("CONST", "DefaultDir"), (root.path() / "PC-B" / "vex").string());
@@ -288,7 +291,8 @@ TEST_F(DataModuleTest, AnOldCaseTableIsUpgradedWithEveryRow) {
         rows.push_back(cases.fieldByName("SEQ").asString() + " " + cases.fieldByName("NAME").asString() + " " +
                        cases.fieldByName("RIRITSU").asString() + " " + cases.fieldByName("START_DAY").asString() + " " +
                        cases.fieldByName("SYONITI_UMU").asString() + " " + cases.fieldByName("SEISAN_KIND").asString() +
-                       " " + cases.fieldByName("CHECKBOX").asString() + (cases.fieldByName("CHECKBOX").isNull() ? "~" : ""));
+                       " " + cases.fieldByName("CHECKBOX").asString() +
+                       (cases.fieldByName("CHECKBOX").isNull() ? "~" : ""));
     }
     cases.close();
     EXPECT_EQ(rows, (std::vector<std::string>{"0 債務者0 29.2 38000 1 0 0", "1 債務者1 29.2 38001 0 0 0",
@@ -327,9 +331,14 @@ struct OptionsExample {
 TEST_F(DataModuleTest, OptionsSeedAnEmptyRowAndTravelToTheNextPc) {
     const std::vector<OptionsExample> examples = {
         {{{"SEIREKI", "YES"}, {"PROXY", "NO"}}, 0x80, "", 80},
-        {{{"SEIREKI", "YES"}, {"UPDATEKANRI", "NO"}, {"PROXY", "YES"}, {"PROXY_ADDRESS", "proxy.example.jp"},
+        {{{"SEIREKI", "YES"},
+          {"UPDATEKANRI", "NO"},
+          {"PROXY", "YES"},
+          {"PROXY_ADDRESS", "proxy.example.jp"},
           {"PROXY_PORT", "8080"}},
-         0x880, "proxy.example.jp", 8080},
+         0x880,
+         "proxy.example.jp",
+         8080},
         {{{"UPDATEKANRI", "yes"}, {"PROXY", "1"}, {"PROXY_PORT", "65000"}}, 0xC00, "", 65000},
         {{}, 0, "", 80},
     };

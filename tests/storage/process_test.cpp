@@ -23,7 +23,8 @@ TEST(BuildLockProcesses, OnlyOneHolderAtATime) {
     TempFolder root("kvtest-lock");
     std::vector<std::unique_ptr<ChildProcess>> children;
     for (const char* name : {"PC-1", "PC-2", "PC-3"}) {
-        children.push_back(std::make_unique<ChildProcess>(kChild, std::vector<std::string>{"lock", root.path().string(), name, "40"}));
+        children.push_back(
+            std::make_unique<ChildProcess>(kChild, std::vector<std::string>{"lock", root.path().string(), name, "40"}));
     }
     int held = 0;
     for (auto& child : children) {

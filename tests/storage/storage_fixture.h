@@ -96,7 +96,7 @@ struct TestPc {
 };
 
 inline std::unique_ptr<engine::HistoryEntry> Entry(int year, int month, int day, std::int32_t borrowing,
-                                           std::int32_t repayment, double ratePercent, std::int32_t order = 0) {
+                                                   std::int32_t repayment, double ratePercent, std::int32_t order = 0) {
     auto e = std::make_unique<engine::HistoryEntry>();
     e->date = engine::DayNumberFromCivil(year, month, day);
     e->borrowing = borrowing;

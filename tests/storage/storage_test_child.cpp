@@ -92,7 +92,8 @@ int Read(const std::string& root, const std::string& name, const std::string& fo
             for (const CaseListRow& row : ListCases(db)) {
                 if (row.seq != 0) continue;
                 const int k = std::stoi(row.creditor.substr(1));
-                if (row.entryCount != k % 20 + 1) std::cout << "torn list " << row.creditor << " " << row.entryCount << std::endl;
+                if (row.entryCount != k % 20 + 1)
+                    std::cout << "torn list " << row.creditor << " " << row.entryCount << std::endl;
             }
             ++reads;
         } catch (const tablestore::EngineError& e) {

@@ -119,7 +119,9 @@ protected:
         }
     }
 
-    void Restore(const std::string& file) { WriteWholeFile(work.path() / file, ReadWholeFile(pristine_->path() / file)); }
+    void Restore(const std::string& file) {
+        WriteWholeFile(work.path() / file, ReadWholeFile(pristine_->path() / file));
+    }
 
     // Flips one byte, probes, puts the file back.
     Outcome Flip(const std::string& file, std::size_t offset) {
@@ -157,7 +159,8 @@ TEST_F(DamageTest, AFlippedByteInATableFileIsFoundAndNamedByWhatItHit) {
             auto owner = owners.find(page);
             const std::string what = owner == owners.end() ? "free" : owner->second;
             Outcome o = Flip(file, offset);
-            SCOPED_TRACE(file + " byte " + std::to_string(offset) + " (page " + std::to_string(page) + ", " + what + ")");
+            SCOPED_TRACE(file + " byte " + std::to_string(offset) + " (page " + std::to_string(page) + ", " + what +
+                         ")");
             if (o.code == 0) {
                 EXPECT_EQ(o.rows, expected_[name]) << "wrong rows from a damaged file";
                 continue;
@@ -187,8 +190,9 @@ TEST_F(DamageTest, AFlippedByteInATableFileIsFoundAndNamedByWhatItHit) {
 TEST_F(DamageTest, ACutTableFileRaisesADamageCode) {
     const std::string file = "SinseiT32.dat";
     const std::string bytes = ReadWholeFile(pristine_->path() / file);
-    for (std::size_t size : {std::size_t{0}, std::size_t{50}, std::size_t{100}, std::size_t{kPageSize},
-                             std::size_t{kPageSize + 10}, bytes.size() / 2, bytes.size() - kPageSize, bytes.size() - 1}) {
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{50}, std::size_t{100}, std::size_t{kPageSize}, std::size_t{kPageSize + 10},
+          bytes.size() / 2, bytes.size() - kPageSize, bytes.size() - 1}) {
         SCOPED_TRACE("cut at " + std::to_string(size));
         WriteWholeFile(work.path() / file, bytes.substr(0, size));
         Outcome o = Probe(work.path(), "SinseiT32");

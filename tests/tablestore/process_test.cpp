@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <random>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "korvalen/tablestore/database.h"
@@ -60,8 +60,10 @@ std::vector<int> HistoryCounts(Database& db, int cases) {
     std::vector<int> counts(static_cast<std::size_t>(cases) + 2, 0);
     for (history.first(); !history.eof(); history.next()) {
         int seq = history.fieldByName("SEQ").asInteger();
-        if (seq >= 0 && seq <= cases + 1) ++counts[static_cast<std::size_t>(seq)];
-        else ++counts.back();
+        if (seq >= 0 && seq <= cases + 1)
+            ++counts[static_cast<std::size_t>(seq)];
+        else
+            ++counts.back();
     }
     return counts;
 }
@@ -147,7 +149,8 @@ TEST(ConcurrencyTest, WritersAtOnceLoseAndDoubleNothing) {
     std::vector<std::unique_ptr<ChildProcess>> writers;
     for (int id = 1; id <= kWriters; ++id) {
         writers.push_back(std::make_unique<ChildProcess>(
-            kChild, std::vector<std::string>{"appends", folder.path().string(), std::to_string(id), std::to_string(kRows)}));
+            kChild,
+            std::vector<std::string>{"appends", folder.path().string(), std::to_string(id), std::to_string(kRows)}));
     }
     for (auto& w : writers) {
         EXPECT_EQ(w->Wait(120s), 0) << w->Err();

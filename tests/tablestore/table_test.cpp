@@ -34,7 +34,8 @@ class TableTest : public ::testing::Test {
 protected:
     TableTest() {
         db.setDirectory(folder.path());
-        for (const auto& layout : {CaseTable(), HistoryTable(), PcTable(), OptionsTable()}) fixtures::Create(db, layout);
+        for (const auto& layout : {CaseTable(), HistoryTable(), PcTable(), OptionsTable()})
+            fixtures::Create(db, layout);
     }
 
     // One history row (9999, seq, seqno).
@@ -58,7 +59,8 @@ protected:
 };
 
 TEST_F(TableTest, CreateWritesThreeFilesAndRefusesAnExistingTable) {
-    for (const char* ext : {".dat", ".idx", ".blb"}) EXPECT_TRUE(fs::exists(folder.path() / ("SinseiT13" + std::string(ext))));
+    for (const char* ext : {".dat", ".idx", ".blb"})
+        EXPECT_TRUE(fs::exists(folder.path() / ("SinseiT13" + std::string(ext))));
     EXPECT_TRUE(db.tableExists("SinseiT13"));
     EXPECT_FALSE(db.tableExists("SinseiT99"));
 
@@ -81,12 +83,12 @@ TEST_F(TableTest, BadDefinitionsAreRefusedBeforeAnyFileIsWritten) {
         std::string key;
     };
     const Case cases[] = {
-        {{{"A", T::Int16}, {"a", T::Int32}}, ""},   // names differ only in case
-        {{{"A", T::Int16}}, "B"},                   // key field not defined
-        {{{"A", T::Int16}}, "A;A"},                 // key field twice
-        {{{"A", T::String, 0}}, ""},                // text without a size
-        {{{"1A", T::Int16}}, ""},                   // name not starting with a letter
-        {{}, ""},                                   // no fields
+        {{{"A", T::Int16}, {"a", T::Int32}}, ""},  // names differ only in case
+        {{{"A", T::Int16}}, "B"},                  // key field not defined
+        {{{"A", T::Int16}}, "A;A"},                // key field twice
+        {{{"A", T::String, 0}}, ""},               // text without a size
+        {{{"1A", T::Int16}}, ""},                  // name not starting with a letter
+        {{}, ""},                                  // no fields
     };
     for (const Case& c : cases) {
         Table t(db, "Bad");
@@ -453,7 +455,8 @@ TEST_F(TableTest, RenamedFilesOpenUnderTheirNewName) {
         }
     }
     db.deleteTable("SinseiT13");
-    for (const char* ext : {".dat", ".idx", ".blb"}) EXPECT_FALSE(fs::exists(folder.path() / ("SinseiT13" + std::string(ext))));
+    for (const char* ext : {".dat", ".idx", ".blb"})
+        EXPECT_FALSE(fs::exists(folder.path() / ("SinseiT13" + std::string(ext))));
     fs::rename(folder.path() / "SinseiT13b.dat", folder.path() / "SinseiT13.dat");
     fs::rename(folder.path() / "SinseiT13b.idx", folder.path() / "SinseiT13.idx");
 

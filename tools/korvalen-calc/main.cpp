@@ -28,10 +28,12 @@ Invocation ParseArguments(int argc, char** argv) {
         const std::string_view argument = argv[i];
         if (cli::ApplyCaseOption(argument, invocation.options)) continue;
         if (argument.size() > 1 && argument.front() == '-') {
-            throw cli::UsageError("不明なオプションです: " + std::string(argument) + "（使えるオプション: " +
-                                  std::string(cli::CaseOptionNames()) + "）");
+            throw cli::UsageError("不明なオプションです: " + std::string(argument) +
+                                  "（使えるオプション: " + std::string(cli::CaseOptionNames()) + "）");
         }
-        if (file) throw cli::UsageError("履歴ファイルは一つだけ指定してください（" + *file + "、" + std::string(argument) + "）。");
+        if (file)
+            throw cli::UsageError("履歴ファイルは一つだけ指定してください（" + *file + "、" + std::string(argument) +
+                                  "）。");
         file = std::string(argument);
     }
     if (!file) throw cli::UsageError("履歴ファイル（HISTORY.csv）を指定してください。");

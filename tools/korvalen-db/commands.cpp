@@ -67,14 +67,13 @@ std::optional<std::string> TextOption(std::string_view argument, std::string_vie
     std::string value(argument.substr(prefix.size()));
     for (unsigned char c : value) {
         // A line break or tab would split the list's lines and fields.
-        if (c < 0x20 || c == 0x7F) throw UsageError("--" + std::string(name) + " に制御文字（改行やタブ）は使えません。");
+        if (c < 0x20 || c == 0x7F)
+            throw UsageError("--" + std::string(name) + " に制御文字（改行やタブ）は使えません。");
     }
     return value;
 }
 
-std::string FormatDate(std::int32_t day) {
-    return day == 0 ? std::string() : engine::FormatIsoDate(day);
-}
+std::string FormatDate(std::int32_t day) { return day == 0 ? std::string() : engine::FormatIsoDate(day); }
 
 std::string FormatFloat(double value) {
     char text[32];
@@ -85,12 +84,12 @@ std::string FormatFloat(double value) {
 std::string FieldText(const tablestore::Field& field) {
     if (field.isNull()) return {};
     switch (field.type()) {
-    case tablestore::FieldType::String: return field.asString();
-    case tablestore::FieldType::Float: return FormatFloat(field.asFloat());
-    case tablestore::FieldType::Date: return FormatDate(field.asDate());
-    case tablestore::FieldType::Boolean: return field.asBoolean() ? "1" : "0";
-    case tablestore::FieldType::Int16:
-    case tablestore::FieldType::Int32: return std::to_string(field.asInteger());
+        case tablestore::FieldType::String: return field.asString();
+        case tablestore::FieldType::Float: return FormatFloat(field.asFloat());
+        case tablestore::FieldType::Date: return FormatDate(field.asDate());
+        case tablestore::FieldType::Boolean: return field.asBoolean() ? "1" : "0";
+        case tablestore::FieldType::Int16:
+        case tablestore::FieldType::Int32: return std::to_string(field.asInteger());
     }
     return {};
 }
@@ -128,7 +127,9 @@ int List(const Arguments& args, std::ostream& out) {
 }
 
 int Import(const Arguments& args, std::ostream& out) {
-    if (args.size() < 2) throw UsageError("使い方: korvalen-db import FOLDER HISTORY.csv [--creditor=…] [--debtor=…] [--remarks=…] [事件の設定]");
+    if (args.size() < 2)
+        throw UsageError(
+            "使い方: korvalen-db import FOLDER HISTORY.csv [--creditor=…] [--debtor=…] [--remarks=…] [事件の設定]");
     cli::CaseOptions options;
     engine::CaseRecord& header = options.caseRecord;
     for (std::size_t i = 2; i < args.size(); ++i) {
@@ -136,9 +137,18 @@ int Import(const Arguments& args, std::ostream& out) {
         if (argument.starts_with("--table") || argument == "--western") {
             throw UsageError(argument + " は calc の指定です。import では使えません。");
         }
-        if (auto v = TextOption(argument, "creditor")) { header.GYOSYA_NAME = *v; continue; }
-        if (auto v = TextOption(argument, "debtor")) { header.NAME = *v; continue; }
-        if (auto v = TextOption(argument, "remarks")) { header.BIKO = *v; continue; }
+        if (auto v = TextOption(argument, "creditor")) {
+            header.GYOSYA_NAME = *v;
+            continue;
+        }
+        if (auto v = TextOption(argument, "debtor")) {
+            header.NAME = *v;
+            continue;
+        }
+        if (auto v = TextOption(argument, "remarks")) {
+            header.BIKO = *v;
+            continue;
+        }
         if (cli::ApplyCaseOption(argument, options)) continue;
         throw UsageError("不明な引数です: " + argument + "（使えるもの: --creditor --debtor --remarks " +
                          std::string(cli::CaseOptionNames()) + "）");
@@ -163,7 +173,8 @@ int Show(const Arguments& args, std::ostream& out) {
     Folder folder(args[0]);
     tablestore::Table cases(folder.database, std::string(storage::kCaseTable));
     cases.open();
-    if (!cases.findKey({engine::kCaseCode, seq})) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
+    if (!cases.findKey({engine::kCaseCode, seq}))
+        throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
     for (int i = 0; i < cases.fieldCount(); ++i) {
         const tablestore::Field field = cases.field(i);
         out << field.name() << '\t' << FieldText(field) << '\n';
@@ -177,7 +188,8 @@ int Calc(const Arguments& args, std::ostream& out) {
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& argument = args[i];
         if (!(argument.starts_with("--table=") || argument == "--western")) {
-            throw UsageError("calc で使えるのは --table と --western だけです（事件の設定は保存されたものを使います）: " + argument);
+            throw UsageError(
+                "calc で使えるのは --table と --western だけです（事件の設定は保存されたものを使います）: " + argument);
         }
         cli::ApplyCaseOption(argument, options);
     }
@@ -202,7 +214,8 @@ int Delete(const Arguments& args, std::ostream&) {
     std::set<std::int32_t> stored;
     for (const auto& row : storage::ListCases(folder.database)) stored.insert(row.seq);
     for (std::int32_t seq : seqs) {
-        if (!stored.count(seq)) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません（何も削除していません）。");
+        if (!stored.count(seq))
+            throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません（何も削除していません）。");
     }
     storage::DeleteCases(folder.database, seqs);
     return kOk;

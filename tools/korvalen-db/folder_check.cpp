@@ -23,8 +23,10 @@ std::vector<std::string> SplitKey(const std::string& key) {
 std::string LayoutProblem(tablestore::Database& database, const storage::TableLayout& layout) {
     tablestore::Table table(database, std::string(layout.name));
     table.open();
-    if (table.fieldDefs() != layout.fields) return "項目の構成が現在の形式と違います（古い形式のテーブルは次の起動で変換されます）";
-    if (table.indexFields() != SplitKey(layout.key)) return "キーが現在の形式と違います（" + layout.key + " であるべきです）";
+    if (table.fieldDefs() != layout.fields)
+        return "項目の構成が現在の形式と違います（古い形式のテーブルは次の起動で変換されます）";
+    if (table.indexFields() != SplitKey(layout.key))
+        return "キーが現在の形式と違います（" + layout.key + " であるべきです）";
     return {};
 }
 
@@ -60,8 +62,8 @@ std::vector<CheckFinding> CheckFolder(tablestore::Database& database) {
         } else {
             const tablestore::TableCheck check = database.checkTable(name);
             if (!check.ok()) {
-                std::string text = "エラーコード " + std::to_string(check.code) + ": " +
-                                   tablestore::EngineErrorText(check.code, name);
+                std::string text =
+                    "エラーコード " + std::to_string(check.code) + ": " + tablestore::EngineErrorText(check.code, name);
                 for (const std::string& line : check.findings) text += "（" + line + "）";
                 problem(text);
             } else {

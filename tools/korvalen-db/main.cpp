@@ -36,8 +36,8 @@ using Command = std::function<int(const Arguments&, std::ostream&)>;
 
 const std::map<std::string_view, Command>& Commands() {
     static const std::map<std::string_view, Command> commands = {
-        {"init", dbtool::Init},     {"list", dbtool::List},     {"import", dbtool::Import},
-        {"export", dbtool::Export}, {"show", dbtool::Show},     {"calc", dbtool::Calc},
+        {"init", dbtool::Init},     {"list", dbtool::List},           {"import", dbtool::Import},
+        {"export", dbtool::Export}, {"show", dbtool::Show},           {"calc", dbtool::Calc},
         {"delete", dbtool::Delete}, {"duplicate", dbtool::Duplicate}, {"check", dbtool::Check},
     };
     return commands;

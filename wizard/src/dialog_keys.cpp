@@ -84,8 +84,7 @@ bool DialogKeys::eventFilter(QObject* watched, QEvent* event) {
             if (!printWindow_ || modifiers != Qt::ControlModifier) return false;
             printWindow_();
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 

@@ -48,7 +48,7 @@ const std::map<std::string_view, Setter>& ValueOptions() {
         {"table",
          [](std::string_view v, CaseOptions& o) {
              o.table = Choice("table", v, "lender", "recalc") ? engine::CalculationKind::LenderCalculation
-                                                             : engine::CalculationKind::Recalculation;
+                                                              : engine::CalculationKind::Recalculation;
          }},
         {"method",
          [](std::string_view v, CaseOptions& o) {
@@ -66,10 +66,8 @@ const std::map<std::string_view, Setter>& ValueOptions() {
              o.caseRecord.KABARAI_RIRITSU =
                  Field("overpayment-rate", [&] { return engine::ReadPercentField(v, "過払金の利率"); });
          }},
-        {"settle",
-         [](std::string_view v, CaseOptions& o) {
-             o.caseRecord.SEISAN_KIND = Choice("settle", v, "offset", "end") ? 0 : 1;
-         }},
+        {"settle", [](std::string_view v,
+                      CaseOptions& o) { o.caseRecord.SEISAN_KIND = Choice("settle", v, "offset", "end") ? 0 : 1; }},
         {"start-date",
          [](std::string_view v, CaseOptions& o) {
              o.caseRecord.START_DAY = Field("start-date", [&] { return engine::ReadDateField(v, "計算開始年月日"); });

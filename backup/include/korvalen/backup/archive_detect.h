@@ -8,21 +8,21 @@ namespace korvalen::backup {
 
 // Only atLha and atCab have a format object.
 enum TArchiverType : std::uint8_t {
-  atLha,
-  atZip,
-  atCab,
-  atArj,
-  atTar,
-  atTgz,
-  atBZ2,
-  atRar,
-  atBga,
-  atYz1,
-  atGCA,
-  atBel,
-  at7z,
-  atNone,
-  atAutoDetect,
+    atLha,
+    atZip,
+    atCab,
+    atArj,
+    atTar,
+    atTgz,
+    atBZ2,
+    atRar,
+    atBga,
+    atYz1,
+    atGCA,
+    atBel,
+    at7z,
+    atNone,
+    atAutoDetect,
 };
 
 // By the extension (from the last "." of the name, any letter case):

@@ -10,27 +10,27 @@ namespace korvalen::backup {
 
 // Any failure of the bridge; what() is the user's message (UTF-8).
 class EArchiver : public std::runtime_error {
- public:
-  explicit EArchiver(const std::string& message) : std::runtime_error(message) {}
+public:
+    explicit EArchiver(const std::string& message) : std::runtime_error(message) {}
 };
 
 // The archiver library could not be loaded.
 class ENoArchiverDLL : public EArchiver {
- public:
-  using EArchiver::EArchiver;
+public:
+    using EArchiver::EArchiver;
 };
 
 // A required entry is missing from a loaded archiver library.
 class EEntryNotFound : public EArchiver {
- public:
-  using EArchiver::EArchiver;
+public:
+    using EArchiver::EArchiver;
 };
 
 // A switch set that a command cannot do without is missing a switch. It is an
 // EArchiver too, so one handler covers every failure of a pack or unpack.
 class EAssertionFailed : public EArchiver {
- public:
-  using EArchiver::EArchiver;
+public:
+    using EArchiver::EArchiver;
 };
 
 // Fills "%0:s", "%1:s", ... in a message with the given texts.

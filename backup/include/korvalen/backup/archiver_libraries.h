@@ -14,9 +14,9 @@ namespace korvalen::backup {
 enum class TArchiverLibraryKind { Lha, Cab };
 
 struct TArchiverLibraryName {
-  std::string_view description;  // shown in messages
-  std::string_view fileName;     // the name the user knows
-  std::string_view prefix;       // of the entry names
+    std::string_view description;  // shown in messages
+    std::string_view fileName;     // the name the user knows
+    std::string_view prefix;       // of the entry names
 };
 TArchiverLibraryName ArchiverLibraryName(TArchiverLibraryKind kind);
 
@@ -32,17 +32,17 @@ std::vector<std::string> LibraryCandidates(std::string_view libraryName);
 // The one process-wide registry of library objects. Objects are created on
 // first need and kept; their modules are never unloaded.
 class ArchiverLibraries {
- public:
-  static TArchiverDll& Obtain(TArchiverLibraryKind kind);
-  // Drops the object of a format; the next Obtain creates a new one.
-  static void Free(TArchiverLibraryKind kind);
+public:
+    static TArchiverDll& Obtain(TArchiverLibraryKind kind);
+    // Drops the object of a format; the next Obtain creates a new one.
+    static void Free(TArchiverLibraryKind kind);
 
-  // Looks for the libraries in this folder only (std::nullopt: the usual places).
-  static void SetSearchFolder(std::optional<std::string> folder);
-  static const std::optional<std::string>& SearchFolder();
+    // Looks for the libraries in this folder only (std::nullopt: the usual places).
+    static void SetSearchFolder(std::optional<std::string> folder);
+    static const std::optional<std::string>& SearchFolder();
 
-  // Drops every object and the search folder (for tests).
-  static void Reset();
+    // Drops every object and the search folder (for tests).
+    static void Reset();
 };
 
 }  // namespace korvalen::backup

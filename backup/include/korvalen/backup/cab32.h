@@ -6,16 +6,16 @@
 namespace korvalen::backup {
 
 class TCab32 : public TLibraryArchiver {
- public:
-  TCab32() : TLibraryArchiver(TArchiverLibraryKind::Cab) {}
+public:
+    TCab32() : TLibraryArchiver(TArchiverLibraryKind::Cab) {}
 
-  int Unpack(const TArchiverCommand& command) override;  // "-x", archive path made absolute
-  int Pack(const TArchiverCommand& command) override;    // "-a"
-  int MakeSfx(const TArchiverCommand& command) override;  // "-f"
+    int Unpack(const TArchiverCommand& command) override;   // "-x", archive path made absolute
+    int Pack(const TArchiverCommand& command) override;     // "-a"
+    int MakeSfx(const TArchiverCommand& command) override;  // "-f"
 
- protected:
-  std::string BuildCommand(std::string_view command, const TArchiverCommand& request,
-                           std::optional<TResFileUse> listUse) override;
+protected:
+    std::string BuildCommand(std::string_view command, const TArchiverCommand& request,
+                             std::optional<TResFileUse> listUse) override;
 };
 
 // The CAB command text: the command, the few switches CAB32 knows

@@ -26,8 +26,8 @@ inline constexpr int kFilterProgressState = 2053;
 
 // A moment in local time, second by second.
 struct TLocalDateTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  friend auto operator<=>(const TLocalDateTime&, const TLocalDateTime&) = default;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    friend auto operator<=>(const TLocalDateTime&, const TLocalDateTime&) = default;
 };
 
 // A two-digit year in the window of a hundred years that starts fifty years

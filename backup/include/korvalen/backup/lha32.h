@@ -6,18 +6,18 @@
 namespace korvalen::backup {
 
 class TLha32 : public TLibraryArchiver {
- public:
-  TLha32() : TLibraryArchiver(TArchiverLibraryKind::Lha) {}
+public:
+    TLha32() : TLibraryArchiver(TArchiverLibraryKind::Lha) {}
 
-  int Unpack(const TArchiverCommand& command) override;  // "x"
-  int Pack(const TArchiverCommand& command) override;    // "u"
-  int Delete(const TArchiverCommand& command) override;  // "d"
-  int Update(const TArchiverCommand& command) override;  // "f"
-  int MakeSfx(const TArchiverCommand& command) override;  // "s"
+    int Unpack(const TArchiverCommand& command) override;   // "x"
+    int Pack(const TArchiverCommand& command) override;     // "u"
+    int Delete(const TArchiverCommand& command) override;   // "d"
+    int Update(const TArchiverCommand& command) override;   // "f"
+    int MakeSfx(const TArchiverCommand& command) override;  // "s"
 
- protected:
-  std::string BuildCommand(std::string_view letter, const TArchiverCommand& request,
-                           std::optional<TResFileUse> listUse) override;
+protected:
+    std::string BuildCommand(std::string_view letter, const TArchiverCommand& request,
+                             std::optional<TResFileUse> listUse) override;
 };
 
 // The LHA command text: the letter, "-+", every given switch in property

@@ -48,18 +48,18 @@ inline constexpr std::int32_t kCaseCode = 9999;
 struct CaseRecord {
     std::int32_t CODE = kCaseCode;
     std::int32_t SEQ = 0;
-    std::string NAME;         // debtor
-    std::string GYOSYA_NAME;  // creditor
-    std::string BIKO;         // remarks
-    double RIRITSU = 0;       // contract rate, percent
-    std::int32_t KEISAN_KIND = 0;  // DayCountMethod
-    bool SYONITI_UMU = true;       // interest also on the day of a borrowing
-    double KABARAI_RIRITSU = 0;    // rate on overpayments, percent
-    std::int32_t SEISAN_KIND = 0;  // 0 = offset against later borrowings, else claimed at the end
-    DayNumber START_DAY = 0;       // 0 = no start date
-    std::int32_t START_KARI = 0;   // balance owed at the start date, yen
-    std::int32_t HIKI_RIRITU = 0;  // reference borrowing for the first limit rate, yen; 0 = none
-    std::int32_t CHECKBOX = 0;     // 1 = same-day entries in input order
+    std::string NAME;                  // debtor
+    std::string GYOSYA_NAME;           // creditor
+    std::string BIKO;                  // remarks
+    double RIRITSU = 0;                // contract rate, percent
+    std::int32_t KEISAN_KIND = 0;      // DayCountMethod
+    bool SYONITI_UMU = true;           // interest also on the day of a borrowing
+    double KABARAI_RIRITSU = 0;        // rate on overpayments, percent
+    std::int32_t SEISAN_KIND = 0;      // 0 = offset against later borrowings, else claimed at the end
+    DayNumber START_DAY = 0;           // 0 = no start date
+    std::int32_t START_KARI = 0;       // balance owed at the start date, yen
+    std::int32_t HIKI_RIRITU = 0;      // reference borrowing for the first limit rate, yen; 0 = none
+    std::int32_t CHECKBOX = 0;         // 1 = same-day entries in input order
     std::int32_t NOW_ZAN = 0;          // always saved as 0
     std::int32_t HIKINAOSIGO_ZAN = 0;  // always saved as 0
 };

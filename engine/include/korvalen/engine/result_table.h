@@ -27,9 +27,9 @@ struct ResultRow {
     FixedRate appliedRate = 0;
     std::int32_t interest = 0;
     std::int32_t principalRepaid = 0;
-    std::int64_t balance = 0;  // yen; negative is an overpayment
+    std::int64_t balance = 0;                               // yen; negative is an overpayment
     std::optional<std::int32_t> unpaidInterestChange;       // none when nothing changed
-    std::int32_t overpaymentInterest = 0;                     // recalculation only
+    std::int32_t overpaymentInterest = 0;                   // recalculation only
     std::optional<std::int32_t> unpaidOverpaymentInterest;  // none while nothing has accumulated
 };
 

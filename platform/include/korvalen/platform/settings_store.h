@@ -40,8 +40,7 @@ public:
 
     std::string Read(std::string_view key, std::string_view section, std::string_view name,
                      std::string_view fallback = {}) const override;
-    void Write(std::string_view key, std::string_view section, std::string_view name,
-               std::string_view value) override;
+    void Write(std::string_view key, std::string_view section, std::string_view name, std::string_view value) override;
     void Remove(std::string_view key, std::string_view section, std::string_view name) override;
 
 private:

@@ -35,8 +35,8 @@ void SaveCase(tablestore::Database& database, const engine::CaseRecord& header, 
 // still free, otherwise the number after the highest stored one (another PC
 // may have stored a case under the preferred number since it was chosen).
 // Deciding the number and writing the case are one transaction.
-std::int32_t SaveNewCase(tablestore::Database& database, const engine::CaseRecord& header, const engine::HistoryList& history,
-                         std::optional<std::int32_t> preferredSeq = std::nullopt);
+std::int32_t SaveNewCase(tablestore::Database& database, const engine::CaseRecord& header,
+                         const engine::HistoryList& history, std::optional<std::int32_t> preferredSeq = std::nullopt);
 
 // Deletes the case row, when there is one, and every history row of the case.
 void DeleteCase(tablestore::Database& database, std::int32_t seq);

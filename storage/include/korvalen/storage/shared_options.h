@@ -13,16 +13,16 @@
 
 namespace korvalen::storage {
 
-inline constexpr std::int32_t kWesternCalendarBit = 0x80;   // SEIREKI
-inline constexpr std::int32_t kHideUpdateDialogBit = 0x400; // UPDATEKANRI
-inline constexpr std::int32_t kUseProxyBit = 0x800;         // PROXY
+inline constexpr std::int32_t kWesternCalendarBit = 0x80;    // SEIREKI
+inline constexpr std::int32_t kHideUpdateDialogBit = 0x400;  // UPDATEKANRI
+inline constexpr std::int32_t kUseProxyBit = 0x800;          // PROXY
 inline constexpr std::int32_t kDefaultProxyPort = 80;
 
 struct SharedOptions {
-    bool westernCalendar = false;   // "SEIREKI"
-    bool hideUpdateDialog = false;  // "UPDATEKANRI"
-    bool useProxy = false;          // "PROXY"
-    std::string proxyAddress;       // "PROXY_ADDRESS"
+    bool westernCalendar = false;                // "SEIREKI"
+    bool hideUpdateDialog = false;               // "UPDATEKANRI"
+    bool useProxy = false;                       // "PROXY"
+    std::string proxyAddress;                    // "PROXY_ADDRESS"
     std::int32_t proxyPort = kDefaultProxyPort;  // "PROXY_PORT"
 
     bool operator==(const SharedOptions&) const = default;
@@ -34,8 +34,7 @@ std::int32_t OptionBits(const SharedOptions& options);
 // The options in the settings, each with its default when missing; a port
 // that is no number is 80.
 SharedOptions ReadSettingsOptions(platform::SettingsStore& settings, std::string_view programKey);
-void WriteSettingsOptions(platform::SettingsStore& settings, std::string_view programKey,
-                          const SharedOptions& options);
+void WriteSettingsOptions(platform::SettingsStore& settings, std::string_view programKey, const SharedOptions& options);
 
 // Writes the options into the first row of Opcfg (a new row in an empty
 // table). The whole HENSAIHOUHOU_TAB is replaced; the proxy address and

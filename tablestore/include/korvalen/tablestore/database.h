@@ -19,7 +19,7 @@ namespace korvalen::tablestore {
 namespace detail {
 class Session;
 class FolderHold;
-}
+}  // namespace detail
 
 // What an integrity check of one table found. code is 0 for a sound table,
 // otherwise the code an access to the table raises or would raise; findings

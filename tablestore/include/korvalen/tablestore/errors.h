@@ -14,21 +14,21 @@
 namespace korvalen::tablestore {
 
 namespace codes {
-inline constexpr std::uint16_t TableNotFound = 8712;     // the .dat holds no table of ours
-inline constexpr std::uint16_t HeaderCorrupt = 8961;     // not a database, or its header page is damaged
-inline constexpr std::uint16_t RecordCorrupt = 8962;     // the table's field list is damaged
-inline constexpr std::uint16_t IndexCorrupt = 8965;      // index damaged; rebuilding it loses nothing
+inline constexpr std::uint16_t TableNotFound = 8712;  // the .dat holds no table of ours
+inline constexpr std::uint16_t HeaderCorrupt = 8961;  // not a database, or its header page is damaged
+inline constexpr std::uint16_t RecordCorrupt = 8962;  // the table's field list is damaged
+inline constexpr std::uint16_t IndexCorrupt = 8965;   // index damaged; rebuilding it loses nothing
 inline constexpr std::uint16_t OutOfMemory = 9473;
 inline constexpr std::uint16_t DiskFull = 9475;
 inline constexpr std::uint16_t DuplicateKey = 9729;
-inline constexpr std::uint16_t FileMissing = 9987;       // a file vanished while in use
-inline constexpr std::uint16_t TableDamaged = 10024;     // record pages damaged: restore a backup
-inline constexpr std::uint16_t NotFound = 11010;         // table file or folder does not exist
-inline constexpr std::uint16_t PathNotFound = 11011;     // the folder path is not a usable path
+inline constexpr std::uint16_t FileMissing = 9987;    // a file vanished while in use
+inline constexpr std::uint16_t TableDamaged = 10024;  // record pages damaged: restore a backup
+inline constexpr std::uint16_t NotFound = 11010;      // table file or folder does not exist
+inline constexpr std::uint16_t PathNotFound = 11011;  // the folder path is not a usable path
 inline constexpr std::uint16_t AccessDenied = 11013;
-inline constexpr std::uint16_t OsError = 11047;          // an operating-system error we cannot name
-inline constexpr std::uint16_t SharingViolation = 11058; // a lock could not be had in time
-inline constexpr std::uint16_t SqlError = 11949;         // the engine refused its own statement
+inline constexpr std::uint16_t OsError = 11047;           // an operating-system error we cannot name
+inline constexpr std::uint16_t SharingViolation = 11058;  // a lock could not be had in time
+inline constexpr std::uint16_t SqlError = 11949;          // the engine refused its own statement
 inline constexpr std::uint16_t TableExists = 13060;
 }  // namespace codes
 

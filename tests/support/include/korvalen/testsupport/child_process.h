@@ -103,7 +103,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + timeout;
         Drain(false);
         while (outText_.find('\n', linesTaken_) == std::string::npos && out_ >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
             if (left <= std::chrono::milliseconds(0)) break;
             Drain(false, left);
         }

@@ -18,7 +18,7 @@ std::string ResultTsv(const engine::ResultTable& table);
 // of the run are written to std::cerr first, once the table is known, so
 // each line names its row and date: `warningStart` + " の表の N 行目（date）: "
 // + the message.
-std::string CalculationTsv(engine::CalculationKind kind, engine::HistoryList& entries, const engine::CaseRecord& caseRecord,
-                           bool westernCalendar, std::string_view warningStart);
+std::string CalculationTsv(engine::CalculationKind kind, engine::HistoryList& entries,
+                           const engine::CaseRecord& caseRecord, bool westernCalendar, std::string_view warningStart);
 
 }  // namespace korvalen::cli
