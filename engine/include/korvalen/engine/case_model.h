@@ -64,10 +64,4 @@ struct CaseRecord {
     std::int32_t HIKINAOSIGO_ZAN = 0;  // always saved as 0
 };
 
-// The main window's per-case record, handed to the wizard as the case handle.
-struct T_SAIKEN_DATA_REC_NINI {
-    std::int32_t SEQ = 0;
-    std::int32_t balance = 0;  // always 0; what a save writes into NOW_ZAN
-};
-
 }  // namespace korvalen::engine
