@@ -70,6 +70,10 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, c
     // A dialog's buttons would take Enter as a click; here Enter does nothing.
     button->setAutoDefault(false);
     button->setDefault(false);
+    // As wide as the caption: the bar holds every control above a half-size page.
+    if (!caption.isEmpty()) {
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(QString(caption).remove(QLatin1Char('&'))) + 18);
+    }
     return button;
 }
 
@@ -107,6 +111,7 @@ void TTavPRVF::BuildControls() {
 
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("Panel1"));
+    bar->setAccessibleName(QStringLiteral("ツールバー"));
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(4, 4, 4, 4);
     row->setSpacing(2);
@@ -115,7 +120,7 @@ void TTavPRVF::BuildControls() {
     PdfBtn_ = Button(bar, "PdfBtn", QStringLiteral("PDF保存(&D)"), QStringLiteral("PDFファイルに保存"));
     PdfBtn_->setVisible(false);
     NormalBtn_ = SpeedButton(bar, "NormalBtn", Glyph::ActualSize, QStringLiteral("実寸表示(F6)"));
-    Edit1_ = ReadOnlyField(bar, "Edit1", QStringLiteral("表示ｻｲｽﾞ"), 48);
+    Edit1_ = ReadOnlyField(bar, "Edit1", QStringLiteral("表示ｻｲｽﾞ"), 44);
     UpBtn_ = SpeedButton(bar, "UpBtn", Glyph::ZoomIn, QStringLiteral("拡大(F7)"));
     DownBtn_ = SpeedButton(bar, "DownBtn", Glyph::ZoomOut, QStringLiteral("縮小(F8)"));
     GlassBtn_ = SpeedButton(bar, "GlassBtn", Glyph::Glass, QStringLiteral("一部を拡大表示(F9)"));
@@ -134,10 +139,10 @@ void TTavPRVF::BuildControls() {
     SpinEdit1_->setAccessibleName(QStringLiteral("現在の表示ﾍﾟｰｼﾞ"));
     // Arrows only, no typing.
     if (auto* typing = SpinEdit1_->findChild<QLineEdit*>()) typing->setReadOnly(true);
-    SpinEdit1_->setFixedWidth(52);
+    SpinEdit1_->setFixedWidth(46);
     pLabel->setBuddy(SpinEdit1_);
     auto* slash = new QLabel(QStringLiteral("／"), PagePanel_);
-    TotalEdit_ = ReadOnlyField(PagePanel_, "TotalEdit", QStringLiteral("総ﾍﾟｰｼﾞ数"), 40);
+    TotalEdit_ = ReadOnlyField(PagePanel_, "TotalEdit", QStringLiteral("総ﾍﾟｰｼﾞ数"), 34);
     pages->addWidget(pLabel);
     pages->addWidget(SpinEdit1_);
     pages->addWidget(slash);

@@ -91,12 +91,22 @@ PrintRequest ParseRequest(const Arguments& args) {
     return request;
 }
 
+QtMessageHandler previousHandler = nullptr;
+
+// Qt's note that a desktop session folder is missing says nothing about the
+// PDF; on a server it would precede every statement.
+void QuietAboutTheSessionFolder(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) return;
+    if (previousHandler) previousHandler(type, context, message);
+}
+
 // A PDF needs no window system: unless the user chose a platform, the tool
 // draws offscreen, so it also runs where no display is set (or one is set
 // but cannot be reached).
 std::unique_ptr<QGuiApplication> StartGui() {
     if (QGuiApplication::instance()) return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(QuietAboutTheSessionFolder);
     static int argc = 1;
     static char name[] = "korvalen-db";
     static char* argv[] = {name, nullptr};
