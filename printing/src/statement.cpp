@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPoint>
 
+#include "korvalen/engine/claim_summary.h"
 #include "korvalen/engine/text_forms.h"
 #include "korvalen/printing/fonts.h"
 #include "korvalen/printing/printex.h"
@@ -107,7 +108,17 @@ StatementInput StatementFrom(const engine::CaseRecord& header, const engine::Res
         input.rows.push_back(RowOf(recalculation, row));
     }
     input.entryCount = entryCount;
+    input.claimSummary = ClaimSummaryLine(recalculation);
     return input;
+}
+
+QString ClaimSummaryLine(const engine::ResultTable& recalculation) {
+    QString line;
+    for (const engine::ClaimLine& part : engine::ClaimLines(engine::SummariseClaim(recalculation))) {
+        if (!line.isEmpty()) line += QStringLiteral("　　");
+        line += QString::fromStdString(engine::FormatClaimLine(part));
+    }
+    return line;
 }
 
 StatementGeometry GeometryOf(const StatementInput& input) {

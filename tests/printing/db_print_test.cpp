@@ -57,7 +57,10 @@ TEST_F(DbPrint, WritesTheStatementOfAStoredCase) {
     EXPECT_NE(first.find("平成12年01月01日"), std::string::npos);
     EXPECT_NE(first.find("100,000円"), std::string::npos);
     EXPECT_NE(first.find("平12/10/16"), std::string::npos);
-    EXPECT_NE(fixtures::PdfPageText(pdf, 2).find("Page. 2"), std::string::npos);
+    const std::string last = fixtures::PdfPageText(pdf, 2);
+    EXPECT_NE(last.find("Page. 2"), std::string::npos);
+    EXPECT_NE(last.find("請求額"), std::string::npos);  // the sample ends overpaid
+    EXPECT_EQ(first.find("請求額"), std::string::npos);
     EXPECT_NE(fixtures::PdfInfo(pdf, true).find("債務者：山田太郎"), std::string::npos);
 }
 

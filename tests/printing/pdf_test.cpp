@@ -41,6 +41,7 @@ protected:
 
 TEST_F(StatementPdf, EveryRowIsOnItsPageInOrderWithItsCells) {
     const StatementInput input = fixtures::RecalculatedStatement(100, true, true);
+    ASSERT_TRUE(input.claimSummary.startsWith(QStringLiteral("過払金")));  // the case ends overpaid
     Write(input, {1, 3});
     ASSERT_EQ(fixtures::PdfPageCount(path), 3);
     std::size_t row = 0;
@@ -65,6 +66,8 @@ TEST_F(StatementPdf, EveryRowIsOnItsPageInOrderWithItsCells) {
             ++row;
         }
         EXPECT_EQ(row, std::min<std::size_t>(45u * page, 100u));
+        // The claim stands under the table of the last page only.
+        EXPECT_EQ(text.find("過払金") != std::string::npos, page == 3);
     }
 }
 

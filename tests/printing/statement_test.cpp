@@ -361,5 +361,17 @@ TEST_F(ClaimSummary, IsLeftOutWhereThePrintableAreaEndsTooEarly) {
     EXPECT_FALSE(Below(WithClaim(10), {1, 1}, 3400).front().isEmpty());
 }
 
+TEST(ClaimSummaryLine, TheClaimOfTheLastRowOnOneLine) {
+    engine::ResultTable table(engine::CalculationKind::Recalculation);
+    EXPECT_EQ(ClaimSummaryLine(table), QString());
+    engine::ResultRow first, last;
+    first.balance = 5000;
+    last.balance = -1234;
+    last.unpaidOverpaymentInterest = 56;
+    table.Fill({first, last}, false);
+    EXPECT_EQ(ClaimSummaryLine(table), QStringLiteral("過払金　1,234円　　未払過払利息　56円　　請求額　1,290円"));
+    EXPECT_EQ(StatementFrom(engine::CaseRecord{}, table, 2, false).claimSummary, ClaimSummaryLine(table));
+}
+
 }  // namespace
 }  // namespace korvalen::printing

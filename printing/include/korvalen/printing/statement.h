@@ -40,9 +40,14 @@ struct StatementInput {
 };
 
 // The input for a case and its recalculation table (kind Recalculation),
-// with the start date in the long form of the chosen calendar.
+// with the start date in the long form of the chosen calendar and the
+// claim line of the table's last row.
 StatementInput StatementFrom(const engine::CaseRecord& header, const engine::ResultTable& recalculation, int entryCount,
                              bool westernCalendar);
+
+// The claim on one line: 過払金, 未払過払利息 and 請求額 (or the 残元金 still
+// owed), two ideographic spaces apart; empty for a table without entries.
+QString ClaimSummaryLine(const engine::ResultTable& recalculation);
 
 // Where the table sits, decided by the start-date and remarks bands.
 struct StatementGeometry {
