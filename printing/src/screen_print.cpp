@@ -79,8 +79,10 @@ QString ScreenPrintHeading(const QString& caption) { return caption + QStringLit
 
 QString ScreenPrintDate(std::int32_t day) {
     const QDate date = QDate(1899, 12, 30).addDays(day);
+    // The program speaks Japanese whatever the desktop's language: 金, not Fri.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     return date.toString(QStringLiteral("yyyy/MM/dd")) + u'(' +
-           QLocale().dayName(date.dayOfWeek(), QLocale::ShortFormat) + u')';
+           japanese.dayName(date.dayOfWeek(), QLocale::ShortFormat) + u')';
 }
 
 QImage ComposeScreenPrintPreview(const QImage& capture, const QString& heading, const QString& date) {

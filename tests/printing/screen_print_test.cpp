@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QTest>
 #include <QVBoxLayout>
@@ -40,10 +41,14 @@ public:
     }
 };
 
-TEST(ScreenPrintTexts, HeadingAndDateInTheUsersLocale) {
+TEST(ScreenPrintTexts, HeadingAndDateWithTheJapaneseWeekday) {
+    // Whatever the desktop's language is.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(ScreenPrintHeading(QStringLiteral("バージョン情報")), QStringLiteral("バージョン情報画面の印刷"));
     EXPECT_EQ(ScreenPrintDate(platform::DayNumberOf(2024, 5, 3)), QStringLiteral("2024/05/03(金)"));
     EXPECT_EQ(ScreenPrintDate(platform::DayNumberOf(2000, 1, 9)), QStringLiteral("2000/01/09(日)"));
+    QLocale::setDefault(before);
 }
 
 TEST(ScreenPrintPreviewPage, ACaptureThatFitsIsCopiedUnscaledWithTheHeadingOverIt) {

@@ -39,7 +39,7 @@ QImage CaptureWindow(QWidget* window);
 bool IsLandscapeCapture(const QSize& capture);
 // The caption followed by 画面の印刷.
 QString ScreenPrintHeading(const QString& caption);
-// 2024/05/03(金): the weekday as the user's locale shortens it.
+// 2024/05/03(金): the weekday's short Japanese name.
 QString ScreenPrintDate(std::int32_t day);
 
 // The preview's page: white, 708 × 1017 or 1017 × 708 pixels at 90 pixels
