@@ -35,6 +35,28 @@ UConverter* Converter() {
     return converter.get();
 }
 
+// ICU's table carries IBM's exchange of three control codes (it reads 0x1A
+// as U+001C, 0x1C as U+007F and 0x7F as U+001A); Windows keeps every byte
+// below 0x80 as the same ASCII character. No two-byte character maps to a
+// control code, so the exchange is undone exactly in the UTF-16 text: before
+// writing with IcuControl, after reading with AsciiControl.
+char16_t IcuControl(char16_t unit) {
+    switch (unit) {
+        case u'\x1A': return u'\x1C';
+        case u'\x1C': return u'\x7F';
+        case u'\x7F': return u'\x1A';
+        default: return unit;
+    }
+}
+char16_t AsciiControl(char16_t unit) {
+    switch (unit) {
+        case u'\x1C': return u'\x1A';
+        case u'\x7F': return u'\x1C';
+        case u'\x1A': return u'\x7F';
+        default: return unit;
+    }
+}
+
 // The two input-method characters and the ones CP932 holds in their place.
 constexpr char16_t kWaveDash = u'\u301C';
 constexpr char16_t kFullwidthTilde = u'\uFF5E';
@@ -83,6 +105,7 @@ std::optional<std::u16string> Utf16Of(std::string_view cp932) {
                       static_cast<int32_t>(cp932.size()), &status);
     if (U_FAILURE(status)) return std::nullopt;
     text.resize(static_cast<std::size_t>(units));
+    for (char16_t& unit : text) unit = AsciiControl(unit);
     return text;
 }
 
@@ -147,12 +170,14 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
     const auto text = NormalizedUtf16(utf8);
     UConverter* converter = Converter();
     if (!text || converter == nullptr) return std::nullopt;
+    std::u16string icuText(*text);
+    for (char16_t& unit : icuText) unit = IcuControl(unit);
     // Every UTF-16 unit becomes at most two bytes.
-    std::string out(text->size() * 2, '\0');
+    std::string out(icuText.size() * 2, '\0');
     UErrorCode status = U_ZERO_ERROR;
     const int32_t written =
         ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()),
-                        reinterpret_cast<const UChar*>(text->data()), static_cast<int32_t>(text->size()), &status);
+                        reinterpret_cast<const UChar*>(icuText.data()), static_cast<int32_t>(icuText.size()), &status);
     if (U_FAILURE(status)) return std::nullopt;
     out.resize(static_cast<std::size_t>(written));
     // ICU drops default-ignorable characters it cannot write (a soft hyphen,

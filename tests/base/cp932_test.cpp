@@ -44,6 +44,9 @@ const Pair kPairs[] = {
     {"㈱", "\x87\x8A"},
     {"ﾃﾞｰﾀ", "\xC3\xDE\xB0\xC0"},
     {"債権者名 C:\\db", "\x8D\xC2\x8C\xA0\x8E\xD2\x96\xBC C:\\db"},
+    // Control codes keep their ASCII values beside Japanese text (ICU's own
+    // table exchanges 0x1A, 0x1C and 0x7F).
+    {"債\x1A\x1C\x7F\t", "\x8D\xC2\x1A\x1C\x7F\t"},
     {"", ""},
 };
 
@@ -102,6 +105,13 @@ TEST(Cp932, EveryWritableCharacterReadsBackUnchanged) {
         ++writable;
         ASSERT_EQ(Cp932ToUtf8(*bytes), NormalizeForCp932(text)) << "U+" << std::hex << static_cast<int>(code);
         ASSERT_EQ(Cp932Length(text), bytes->size());
+    }
+    // Below 0x80 every byte is its ASCII character, also beside Japanese text.
+    for (int code = 0; code < 0x80; ++code) {
+        const char ascii = static_cast<char>(code);
+        const std::string text = std::string("あ") + ascii;
+        ASSERT_EQ(Utf8ToCp932(text), std::string("\x82\xA0") + ascii) << code;
+        ASSERT_EQ(Cp932ToUtf8(std::string("\x82\xA0") + ascii), text) << code;
     }
     // The code page holds some 7,500 characters beyond ASCII (and the user area).
     EXPECT_GT(writable, 7000);
