@@ -122,6 +122,10 @@ protected:
             poll->stop();
             poll->deleteLater();
             shownAt = dialog->frameGeometry().topLeft();
+            // The desktop activates a new dialog; the offscreen platform
+            // does so on request.
+            dialog->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
             acted = true;
             act(dialog);
         });
@@ -138,7 +142,9 @@ TEST_F(CalendarLibraryTest, CalendarOpensAtTodayWhenNothingWasChosenBefore) {
         QCalendarWidget* calendar = CalendarOf(dialog);
         year = calendar->yearShown();
         month = calendar->monthShown();
-        QTest::keyClick(calendar->findChild<QTableView*>(), Qt::Key_Return);
+        // The grid has the focus from the start.
+        EXPECT_EQ(QApplication::focusWidget(), calendar->findChild<QTableView*>());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     });
     EXPECT_EQ(library.ShowCalendar2(60, 70, key), "20240503");
     EXPECT_TRUE(acted);
@@ -186,6 +192,7 @@ TEST_F(CalendarLibraryTest, WesternEntryRefusesAnImpossibleDateAndKeepsTheDialog
     WhenShown([&](QWidget* dialog) {
         auto* edit = dialog->findChild<QLineEdit*>("DateEdit");
         EXPECT_EQ(edit->text(), QStringLiteral("20240503"));
+        EXPECT_TRUE(edit->hasFocus());
         QTest::keyClicks(edit, QStringLiteral("19700230"));
         QTest::keyClick(edit, Qt::Key_Return);
         warnings = static_cast<int>(messages.Shown().size());

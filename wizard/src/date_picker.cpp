@@ -27,7 +27,7 @@ LibraryDatePicker::LibraryDatePicker(platform::SettingsStore& settings, DateInpu
 std::string LibraryDatePicker::PickDate(QWidget* window) {
     const platform::SettingsSection calendar(*settings_, programKey_, kCalendarSection);
     const auto method = calendar.Number(kInputValue, static_cast<int>(DateInputMethod::KeyboardWestern));
-    const QPoint corner = window->window()->frameGeometry().topLeft();
+    const QPoint corner = window != nullptr ? window->window()->frameGeometry().topLeft() : QPoint();
     if (method < 0 || method > 3) return {};
     return CallDateInput(*library_, static_cast<int>(method), corner.x() + 30, corner.y() + 175, programKey_,
                          clock_->Today());
