@@ -1,7 +1,9 @@
 // Shows the history page, or one of the result tables, with a five-year
 // history of 60 entries on a real display, for a screenshot:
-//   history_page_show page|lender|recalc [seconds]
+//   history_page_show page|typing|lender|recalc [seconds]
+// "typing" shows the date being typed into the first empty row.
 #include <QApplication>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPalette>
 #include <QTimer>
@@ -60,12 +62,25 @@ int main(int argc, char** argv) {
     auto* layout = new QVBoxLayout(&window);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    if (what == "page") {
+    if (what == "page" || what == "typing") {
         auto* page = new wizard::HistoryPage(messages);
         page->SetHistory(&history);
         page->SetContractRate(settings.RIRITSU);
         page->FillFromHistory();
         layout->addWidget(page);
+        if (what == "typing") {
+            wizard::HistoryGridView* grid = page->StringGrid2();
+            QTimer::singleShot(300, grid, [grid] {
+                const QModelIndex index = grid->GridModel()->IndexOf({wizard::kDateCol, 61});
+                grid->setFocus();
+                grid->setCurrentIndex(index);
+                grid->edit(index);
+                if (auto* editor = grid->viewport()->findChild<QLineEdit*>()) {
+                    editor->setCursorPosition(0);
+                    editor->insert(QStringLiteral("0603"));
+                }
+            });
+        }
     } else {
         const auto kind =
             what == "lender" ? engine::CalculationKind::LenderCalculation : engine::CalculationKind::Recalculation;

@@ -90,6 +90,20 @@ TEST(ResultTableView, CellsDrawBlackOnWhiteAlignedByTheirColumns) {
     EXPECT_EQ(image.pixelColor(selected.left() + 6, selected.center().y()), QColor(Qt::white));
 }
 
+TEST(ResultTableView, AColumnWidensOnlyWhereOneOfItsTextsWouldBeCut) {
+    TableFixture f;
+    const QFontMetrics metrics(f.view.font());
+    const engine::ResultTable& table = f.view.Table();
+    for (int column = 0; column < table.columnCount() - 1; ++column) {
+        for (int row = 0; row <= table.entryRowCount(); ++row) {
+            const QString text = QString::fromUtf8(std::string(table.cell(row, column)).c_str());
+            EXPECT_LE(metrics.horizontalAdvance(text) + 8, f.view.columnWidth(column)) << text.toStdString();
+        }
+    }
+    EXPECT_EQ(f.view.columnWidth(engine::kColBorrowing), 80);   // 300,000 fits as it is
+    EXPECT_EQ(f.view.columnWidth(table.columnCount() - 1), 1);  // the spacer
+}
+
 TEST(HistoryGridDrawing, TextWiderThanItsCellStartsAtTheCellsLeftEdge) {
     platform::ScriptedMessages messages;
     engine::HistoryList list = fixtures::History("2006-01-10,100000,0\n");

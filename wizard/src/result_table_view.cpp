@@ -95,9 +95,7 @@ ResultTableView::ResultTableView(engine::CalculationKind kind, QWidget* parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(kRowHeight);
     horizontalHeader()->setFixedHeight(kRowHeight);
-    for (int column = 0; column < model_->columnCount(); ++column) {
-        horizontalHeader()->resizeSection(column, ColumnWidth(kind, column));
-    }
+    FitColumns();
     setShowGrid(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -107,9 +105,35 @@ ResultTableView::ResultTableView(engine::CalculationKind kind, QWidget* parent)
     setWordWrap(false);
 }
 
-void ResultTableView::SetTable(engine::ResultTable table) { model_->SetTable(std::move(table)); }
+void ResultTableView::SetTable(engine::ResultTable table) {
+    model_->SetTable(std::move(table));
+    FitColumns();
+}
 
-void ResultTableView::ClearGrid() { model_->SetTable(engine::ResultTable(model_->Table().kind())); }
+void ResultTableView::FitColumns() {
+    // The widths were chosen for the MS face; the family that stands in for
+    // it draws digits about a fifth wider, and a date or a figure cut at the
+    // cell's edge would read as another one. A column keeps its width
+    // unless a text of it needs more.
+    const engine::ResultTable& table = model_->Table();
+    const QFontMetrics metrics(font());
+    for (int column = 0; column < table.columnCount(); ++column) {
+        const int given = ColumnWidth(table.kind(), column);
+        int width = given;
+        if (given > kSpacerWidth) {
+            for (int row = 0; row <= table.entryRowCount(); ++row) {
+                const std::string_view text = table.cell(row, column);
+                const int needed =
+                    metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) +
+                    2 * kCellMargin;
+                width = std::max(width, needed);
+            }
+        }
+        horizontalHeader()->resizeSection(column, width);
+    }
+}
+
+void ResultTableView::ClearGrid() { SetTable(engine::ResultTable(model_->Table().kind())); }
 
 int ResultTableView::ContentWidth() const {
     int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();

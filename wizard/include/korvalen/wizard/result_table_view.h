@@ -42,7 +42,8 @@ public:
     const engine::ResultTable& Table() const { return model_->Table(); }
     // Every data row emptied, the headings kept.
     void ClearGrid();
-    // The width that shows every column and the scroll bar.
+    // The width that shows every column and the scroll bar. The columns have
+    // their given widths, widened where a text of the table needs more.
     int ContentWidth() const;
 
     // Ctrl+C and the context menu's コピー: the selected rows, or all rows
@@ -54,6 +55,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void FitColumns();
+
     ResultTableModel* model_;
 };
 
