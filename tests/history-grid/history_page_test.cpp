@@ -214,6 +214,22 @@ TEST(HistoryPagePaste, TheContextMenuPastesRowsSortedIntoTheHistory) {
     EXPECT_EQ(f.Current(), (GridCell{kDateCol, 5}));
 }
 
+TEST(HistoryPagePaste, RightClickOnAnEmptyRowOffersThePaste) {
+    PageFixture f;
+    QGuiApplication::clipboard()->setText(QStringLiteral("2006/05/10\t0\t20,000\n"));
+    bool offered = false;
+    QTimer::singleShot(0, &f.page, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            offered = menu->findChild<QAction*>(QStringLiteral("PasteAction"))->isEnabled();
+            menu->close();
+        }
+    });
+    f.ClickCell(kDateCol, 4, Qt::RightButton);
+    QTest::qWait(20);
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(f.messages.Shown().empty());  // no deletion question on an empty row
+}
+
 TEST(HistoryPageTools, EachToolButtonAsksForItsDialog) {
     PageFixture f;
     QSignalSpy rate(&f.page, &HistoryPage::RateChangeRequested);

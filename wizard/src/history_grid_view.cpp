@@ -241,24 +241,19 @@ void HistoryGridView::mousePressEvent(QMouseEvent* event) {
     CloseOpenEditor();
     setFocus(Qt::MouseFocusReason);
     switch (grid_.MousePress(HistoryGridModel::CellOf(index), right)) {
-        case PressOutcome::Through:
-            QTableView::mousePressEvent(event);
-            menuAfterPress_ = right;
-            break;
-        case PressOutcome::Placed:
-            event->accept();
-            menuAfterPress_ = right;
-            break;
-        case PressOutcome::Handled: event->accept(); break;
+        case PressOutcome::Through: QTableView::mousePressEvent(event); break;
+        case PressOutcome::Placed: event->accept(); break;
+        case PressOutcome::Handled: event->accept(); return;  // the deletion question was asked
     }
+    // A right click on an empty row offers the paste, on every platform at
+    // the press, so the menu never follows a deletion question.
+    if (right) ShowContextMenu(event->globalPosition().toPoint());
 }
 
 void HistoryGridView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
-    // A right click over an entry asked about its deletion instead.
-    if (event->reason() == QContextMenuEvent::Mouse && !menuAfterPress_) return;
-    menuAfterPress_ = false;
-    ShowContextMenu(event->globalPos());
+    // The mouse's menu was shown at the press; this is the menu key's.
+    if (event->reason() != QContextMenuEvent::Mouse) ShowContextMenu(event->globalPos());
 }
 
 void HistoryGridView::ShowContextMenu(const QPoint& globalPos) {

@@ -73,7 +73,6 @@ private:
     HistoryGrid& grid_;
     HistoryGridModel* model_;
     QPointer<QWidget> openEditor_;
-    bool menuAfterPress_ = false;
 };
 
 // The key of a key press that commits a cell, or None.
