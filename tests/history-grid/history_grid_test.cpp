@@ -288,6 +288,21 @@ TEST(HistoryGridMouse, RightClickOnAnEmptyRowCommitsTheAnchorAsALeftClickWould) 
     EXPECT_THAT(f.messages.Shown(), IsEmpty());
 }
 
+TEST(HistoryGridLeavingThePage, TheRowBeingTypedIsTakenOverOrItsRefusalReported) {
+    GridFixture f(kThreeEntries);
+    EXPECT_TRUE(f.grid.CommitTypedRow());  // nothing typed
+    f.grid.SetCellText({kDateCol, 4}, "06/05/10");
+    f.grid.SetCellText({kRepaymentCol, 4}, "20,000");
+    EXPECT_TRUE(f.grid.CommitTypedRow());
+    ASSERT_EQ(f.list.size(), 4u);
+    EXPECT_EQ(f.list[3]->repayment, 20000);
+
+    f.grid.SetCellText({kDateCol, 5}, "06/13/10");
+    EXPECT_FALSE(f.grid.CommitTypedRow());
+    EXPECT_THAT(f.MessageTexts(), ElementsAre("日付が不正です。"));
+    EXPECT_EQ(f.list.size(), 4u);
+}
+
 TEST(HistoryGridBulkWriting, WritingTheListEmptiesRowsWhoseEntriesAreGone) {
     GridFixture f(kThreeEntries);
     f.grid.SetCellText({kDateCol, 5}, "06/05/");

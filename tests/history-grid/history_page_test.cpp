@@ -170,6 +170,18 @@ TEST(HistoryPageMouse, AClickElsewhereTakesOverTheRowBeingTyped) {
     EXPECT_EQ(f.Current(), (GridCell{kDateCol, 2}));
 }
 
+TEST(HistoryPageLeaving, TheRowStillInItsEditorIsTakenOverBeforeTheHistoryIsUsed) {
+    PageFixture f;
+    f.ClickCell(kDateCol, 4);
+    f.TypeKeys(QStringLiteral("060510"));
+    f.Press(Qt::Key_Tab);
+    f.TypeKeys(QStringLiteral("7000"));  // the editor is still open
+    EXPECT_TRUE(f.page.CommitTypedRow());
+    ASSERT_EQ(f.list.size(), 4u);
+    EXPECT_EQ(f.list[3]->borrowing, 7000);
+    EXPECT_EQ(f.Total("NumEdit4"), QStringLiteral("107,000"));
+}
+
 TEST(HistoryPageSameDay, ClickingCheckBox3ReSortsOneDayInInputOrderAndBack) {
     PageFixture f("2006-01-10,0,30000\n2006-01-10,100000,0\n");
     ASSERT_EQ(f.Text(kBorrowingCol, 1), QStringLiteral("100,000"));  // borrowing first

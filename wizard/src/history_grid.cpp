@@ -37,7 +37,10 @@ bool IsDataCell(GridCell cell) {
 HistoryGrid::HistoryGrid(platform::MessageService& messages)
     : messages_(messages), rows_(static_cast<std::size_t>(kHistoryGridRows) + 1) {}
 
-void HistoryGrid::SetHistory(engine::HistoryList* list) { list_ = list; }
+void HistoryGrid::SetHistory(engine::HistoryList* list) {
+    list_ = list;
+    ClearGrid();
+}
 
 std::string HistoryGrid::CellText(GridCell cell) const {
     if (cell.col < 0 || cell.col >= kHistoryGridColumns || cell.row < 0 || cell.row > kHistoryGridRows) return {};
@@ -87,10 +90,15 @@ std::optional<engine::DayNumber> HistoryGrid::CheckedDate(const std::string& tex
     } else {
         return date;
     }
-    messages_.Show(MessageType::Error, Buttons::Ok, std::string(problem));
     SetTyped({kDateCol, row}, {});
-    PlaceCursor({kDateCol, row});
+    Refuse(problem, {kDateCol, row});
     return std::nullopt;
+}
+
+void HistoryGrid::Refuse(std::string_view message, GridCell cursor) {
+    refused_ = true;
+    messages_.Show(MessageType::Error, Buttons::Ok, std::string(message));
+    PlaceCursor(cursor);
 }
 
 std::optional<HistoryGrid::RowFigures> HistoryGrid::ReadFigures(int row) {
@@ -106,13 +114,13 @@ std::optional<HistoryGrid::RowFigures> HistoryGrid::ReadFigures(int row) {
     } catch (const engine::ConversionError& e) {
         // Too many digits for the figure's width: nothing is taken, and the
         // cursor waits in the cell at fault.
-        messages_.Show(MessageType::Error, Buttons::Ok, e.what());
-        PlaceCursor({col, row});
+        Refuse(e.what(), {col, row});
         return std::nullopt;
     }
 }
 
 bool HistoryGrid::CommitRow(int col, int row, bool fromMouse, GridKey key) {
+    refused_ = false;
     if (list_ == nullptr || !IsDataCell({col, row})) return false;
     const std::string d = CellText({kDateCol, row});
     std::optional<engine::DayNumber> date;
@@ -244,6 +252,11 @@ void HistoryGrid::UpdateTotals() {
 }
 
 void HistoryGrid::CommitKey(GridKey key) { CommitRow(cursor_.col, cursor_.row, false, key); }
+
+bool HistoryGrid::CommitTypedRow() {
+    CommitRow(anchor_.col, anchor_.row, true, GridKey::Down);
+    return !refused_;
+}
 
 PressOutcome HistoryGrid::MousePress(GridCell cell, bool rightButton) {
     if (!IsDataCell(cell)) return PressOutcome::Through;

@@ -270,6 +270,11 @@ void HistoryGridView::keyboardSearch(const QString&) {
     // Typing edits the current cell; it never jumps to a row that starts so.
 }
 
+bool HistoryGridView::CommitTypedRow() {
+    CloseOpenEditor();
+    return grid_.CommitTypedRow();
+}
+
 void HistoryGridView::PasteFromClipboard() {
     CloseOpenEditor();
     grid_.Paste(QGuiApplication::clipboard()->text().toStdString());

@@ -156,6 +156,8 @@ void HistoryPage::FillFromHistory() {
     grid_.UpdateTotals();
 }
 
+bool HistoryPage::CommitTypedRow() { return view_->CommitTypedRow(); }
+
 void HistoryPage::CheckBox3Click(bool checked) { grid_.SameDayOptionToggled(checked); }
 
 void HistoryPage::ShowTotals(qint64 borrowings, qint64 repayments) {

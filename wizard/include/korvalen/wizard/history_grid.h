@@ -66,7 +66,7 @@ public:
     void SetListener(HistoryGridListener* listener) { listener_ = listener; }
 
     // The wizard's history list. The grid refers to its entries and never
-    // owns them; after setting a list call ClearGrid and WriteRowsFromList.
+    // owns them. Setting a list empties the grid; WriteRowsFromList shows it.
     void SetHistory(engine::HistoryList* list);
     engine::HistoryList* History() const { return list_; }
     // The calculation start date (0 = none): earlier dates are refused.
@@ -118,6 +118,11 @@ public:
 
     // A key that commits: Tab, Enter and Down on the current cell.
     void CommitKey(GridKey key);
+    // Before the history is used (leaving the page): the row being typed is
+    // taken over as a click elsewhere would take it. False when it was
+    // refused with a message (a bad date, an amount too large), so the
+    // caller can stay on the page.
+    bool CommitTypedRow();
     // A mouse button going down over a data cell.
     PressOutcome MousePress(GridCell cell, bool rightButton);
     // The user toggled CheckBox3.
@@ -153,6 +158,7 @@ private:
     };
     std::optional<RowFigures> ReadFigures(int row);
     void AskToDelete(int row);
+    void Refuse(std::string_view message, GridCell cursor);
 
     platform::MessageService& messages_;
     HistoryGridListener* listener_ = nullptr;
@@ -165,6 +171,7 @@ private:
     GridCell anchor_{kDateCol, 1};
     std::int64_t borrowingTotal_ = 0;
     std::int64_t repaymentTotal_ = 0;
+    bool refused_ = false;  // the last commit ended with a message
 };
 
 }  // namespace korvalen::wizard

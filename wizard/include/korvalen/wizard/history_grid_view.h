@@ -51,6 +51,9 @@ public:
     HistoryGridModel* GridModel() const { return model_; }
     // Ctrl+V and the context menu's 貼り付け: the clipboard's rows as entries.
     void PasteFromClipboard();
+    // The row being typed, an open editor's text included, taken over
+    // (HistoryGrid::CommitTypedRow).
+    bool CommitTypedRow();
 
 protected:
     bool event(QEvent* event) override;

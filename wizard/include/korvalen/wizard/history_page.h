@@ -48,6 +48,11 @@ public:
     // from the list, and the totals set.
     void FillFromHistory();
 
+    // Leaving the page forwards: the row still being typed is taken over as
+    // a click elsewhere would take it. False when it was refused with a
+    // message; the wizard then stays on the page.
+    bool CommitTypedRow();
+
     // The grid's rules, for the bulk tools: they write rows with
     // WriteRowsFromList, ClearGrid, WriteRow and UpdateTotals.
     HistoryGrid& Grid() { return grid_; }
