@@ -76,7 +76,12 @@ private:
             row.days = std::llround(e.date - periodStart);
         }
 
-        if (recalculation_) ApplyLimitRate(i, e, prev, k, rows);
+        if (recalculation_) {
+            // The Act only caps a rate: a contract below the limit is kept.
+            const FixedRate contract = e.rate;
+            if (i == 0) firstContract_ = contract;
+            e.rate = std::min(LimitRateChain(i, contract, k, rows), contract);
+        }
         row.appliedRate = e.rate;
 
         std::int64_t interest = 0;
@@ -136,41 +141,44 @@ private:
         return row;
     }
 
-    // The recalculation's rate for the entry: the smaller of the previous
-    // rate and the limit rate the balance calls for, so that it never rises.
-    void ApplyLimitRate(std::size_t i, HistoryEntry& e, const HistoryEntry* prev, std::int64_t k,
-                        std::vector<ResultRow>& rows) {
+    // The limit rate of the entry's period: the smaller of the previous
+    // entry's limit rate and the one the balance calls for, so that it never
+    // rises. The chain is kept apart from the rates applied, so that a
+    // contract cut for a few periods does not pull it down for good.
+    FixedRate LimitRateChain(std::size_t i, FixedRate contract, std::int64_t k, std::vector<ResultRow>& rows) {
         if (i == 0 && case_.HIKI_RIRITU != 0) {
             rate_.Set(LimitRateFor(case_.HIKI_RIRITU));
         } else if (balance_ > 0) {
             rate_.Set(LimitRateFor(TruncYen(balance_)));
-        } else if (prev) {
-            rate_.Set(prev->rate);
+        } else if (i > 0) {
+            rate_.Set(chain_);
         }
 
         if (!case_.SYONITI_UMU) {
-            if (prev) e.rate = std::min(prev->rate, rate_.value);
+            // Without a start date the first entry holds its contract rate
+            // until the second one sets both.
+            chain_ = i > 0 ? std::min(chain_, rate_.value) : contract;
             if (case_.START_DAY != 0 && i == 0) {
                 // A start date with neither a start balance nor a reference
                 // borrowing leaves no rule for the first rate, and a rate of
                 // 0 would run through the whole case. Take the first entry's
                 // borrowing, as the first-day rule does.
                 if (!rate_.known) rate_.Set(LimitRateFor(k));
-                e.rate = rate_.value;
+                chain_ = rate_.value;
             }
             if (case_.START_DAY == 0 && i == 1) {
-                // Without a start date the first entry waits for the second
-                // one to learn its rate.
-                e.rate = rate_.value;
-                entries_[0]->rate = rate_.value;
-                rows[0].appliedRate = rate_.value;
+                chain_ = rate_.value;
+                const FixedRate first = std::min(rate_.value, firstContract_);
+                entries_[0]->rate = first;
+                rows[0].appliedRate = first;
             }
         } else if (i == 0) {
             rate_.Set(LimitRateFor(case_.HIKI_RIRITU != 0 ? case_.HIKI_RIRITU : k));
-            e.rate = rate_.value;
+            chain_ = rate_.value;
         } else {
-            e.rate = std::min(prev->rate, rate_.value);
+            chain_ = std::min(chain_, rate_.value);
         }
+        return chain_;
     }
 
     const bool recalculation_;
@@ -184,6 +192,8 @@ private:
     std::int64_t unpaid_ = 0;             // U
     std::int64_t unpaidOverpayment_ = 0;  // V
     CandidateRate rate_;                  // R
+    FixedRate chain_ = 0;                 // the limit rate of the previous entry
+    FixedRate firstContract_ = 0;         // the first entry's contract rate
     std::size_t index_ = 0;
 
     // Without a receiver the day count writes the warning to std::cerr itself.
