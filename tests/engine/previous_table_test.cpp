@@ -4,6 +4,7 @@
 // warnings and the same errors.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <random>
 #include <string>
@@ -127,6 +128,64 @@ TEST(ResultTableTexts, SameAsThePreviousImplementationOnGeneratedHistories) {
                     << "method " << method << ", history " << n << ", "
                     << (kind == CalculationKind::Recalculation ? "recalculation" : "lender");
             }
+        }
+    }
+}
+
+// Figures no calculation reaches, so that every cell takes its longest text
+// and the buffer has to grow while a table is filled.
+TEST(ResultTableTexts, SameAsThePreviousImplementationForExtremeFigures) {
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMax32 = std::numeric_limits<std::int32_t>::max();
+    std::mt19937 random(7);
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(random);
+    };
+    auto extreme = [&]() -> std::int64_t {
+        switch (pick(0, 4)) {
+            case 0: return kMin;
+            case 1: return kMax;
+            case 2: return pick(-1000, 1000);
+            default: return pick(kMin, kMax);
+        }
+    };
+    auto yen32 = [&] { return static_cast<std::int32_t>(pick(std::numeric_limits<std::int32_t>::min(), kMax32)); };
+    std::vector<ResultRow> rows;
+    DayNumber date = 0;
+    for (int i = 0; i < 6000; ++i) {
+        ResultRow r;
+        // Any day from year 1 to 9999, before and after the first era, or a
+        // step of up to some fifteen months from the row before, through the
+        // century years 1900 and 2100 and the era changes.
+        switch (pick(0, 9)) {
+            case 0: date = static_cast<DayNumber>(pick(-693593, 2958465)); break;
+            case 1: date = static_cast<DayNumber>(pick(-10000, 80000)); break;
+            default: date += static_cast<DayNumber>(pick(-3, 450));
+        }
+        r.date = date;
+        r.borrowing = yen32();
+        r.repayment = yen32();
+        if (pick(0, 5) != 0) r.days = extreme();
+        r.appliedRate = extreme();
+        r.interest = yen32();
+        r.principalRepaid = yen32();
+        r.balance = extreme();
+        if (pick(0, 1)) r.unpaidInterestChange = yen32();
+        r.overpaymentInterest = yen32();
+        if (pick(0, 1)) r.unpaidOverpaymentInterest = yen32();
+        rows.push_back(r);
+    }
+    for (const auto kind : {CalculationKind::LenderCalculation, CalculationKind::Recalculation}) {
+        for (const bool western : {false, true}) {
+            Outcome now, before;
+            ResultTable table(kind);
+            table.Fill(rows, western);
+            ReadTable(table, now);
+            previous::ResultTable old(kind);
+            old.Fill(rows, western);
+            ReadTable(old, before);
+            EXPECT_EQ(FirstDifference(now, before), "") << (western ? "western" : "era") << " dates";
         }
     }
 }
