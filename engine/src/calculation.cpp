@@ -29,9 +29,11 @@ struct CandidateRate {
     }
 };
 
+// One run over the entries. Only a recalculation writes to them (the rates
+// it applied), and only the overload that is given a writable list runs one.
 class Run {
 public:
-    Run(CalculationKind kind, HistoryList& entries, const CaseRecord& c, const CalculationOptions& options)
+    Run(CalculationKind kind, const HistoryList& entries, const CaseRecord& c, const CalculationOptions& options)
         : recalculation_(kind == CalculationKind::Recalculation),
           entries_(entries),
           case_(c),
@@ -39,21 +41,21 @@ public:
           method_(DayCountMethodFrom(c.KEISAN_KIND)),
           overpaymentRate_(RateToFixed(c.KABARAI_RIRITSU)) {}
 
+    // Each row is built where the table will keep it.
     std::vector<ResultRow> Rows() {
         std::vector<ResultRow> rows;
         rows.reserve(entries_.size());
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             index_ = i;
-            rows.push_back(Step(i, rows));
+            Step(i, rows.emplace_back(), rows);
         }
         return rows;
     }
 
 private:
-    ResultRow Step(std::size_t i, std::vector<ResultRow>& rows) {
+    void Step(std::size_t i, ResultRow& row, std::vector<ResultRow>& rows) {
         HistoryEntry& e = *entries_[i];
         const HistoryEntry* prev = i > 0 ? entries_[i - 1].get() : nullptr;
-        ResultRow row;
         row.date = e.date;
         row.borrowing = e.borrowing;
         row.repayment = e.repayment;
@@ -73,7 +75,8 @@ private:
         FixedDays days = 0;
         if (hasPeriod) {
             days = DayCountFixed(periodStart, e.date);
-            row.days = std::llround(e.date - periodStart);
+            // Whole days (always, in this system) are read off the day count.
+            row.days = days % kFixedOne == 0 ? days / kFixedOne : std::llround(e.date - periodStart);
         }
 
         if (recalculation_) {
@@ -138,7 +141,6 @@ private:
         if (k != 0) balance_ += YenToMoney(k);
         CheckBalance(balance_);
         row.balance = TruncYen(balance_);
-        return row;
     }
 
     // The limit rate of the entry's period: the smaller of the previous
@@ -182,7 +184,7 @@ private:
     }
 
     const bool recalculation_;
-    HistoryList& entries_;
+    const HistoryList& entries_;
     const CaseRecord& case_;
     const CalculationOptions& options_;
     const DayCountMethod method_;
@@ -209,6 +211,14 @@ ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const Cas
                            const CalculationOptions& options) {
     Run run(kind, entries, caseRecord, options);
     ResultTable table(kind);
+    table.Fill(run.Rows(), options.westernCalendar);
+    return table;
+}
+
+ResultTable RunLenderCalculation(const HistoryList& entries, const CaseRecord& caseRecord,
+                                 const CalculationOptions& options) {
+    Run run(CalculationKind::LenderCalculation, entries, caseRecord, options);
+    ResultTable table(CalculationKind::LenderCalculation);
     table.Fill(run.Rows(), options.westernCalendar);
     return table;
 }

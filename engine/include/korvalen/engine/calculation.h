@@ -36,4 +36,9 @@ struct CalculationOptions {
 ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
                            const CalculationOptions& options = {});
 
+// The lender's calculation straight over the history list, which it only
+// reads: no copy is needed. The same table as RunCalculation's of that kind.
+ResultTable RunLenderCalculation(const HistoryList& entries, const CaseRecord& caseRecord,
+                                 const CalculationOptions& options = {});
+
 }  // namespace korvalen::engine
