@@ -30,9 +30,9 @@ struct CalculationOptions {
 // table shows: the limit rate, or the entry's contract rate where that is
 // lower. Give it the recalculation copy (CopyHistory), never the history
 // list; a second run over the same copy gives the same table. The lender's
-// calculation leaves the entries as they are. Throws InvalidCaseSetting for a day-count
-// method outside 0..5 and CalculationOverflow when a figure outgrows its
-// width.
+// calculation leaves the entries as they are. Throws InvalidCaseSetting for
+// a day-count method outside 0..5 and CalculationOverflow when a figure
+// outgrows its width.
 ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
                            const CalculationOptions& options = {});
 
