@@ -10,6 +10,7 @@
 #include "korvalen/platform/program_info.h"
 #include "korvalen/shell/full_width.h"
 #include "korvalen/shell/link_failure.h"
+#include "korvalen/shell/program_icon.h"
 #include "korvalen/storage/pc_list.h"
 #include "korvalen/wizard/dialog_keys.h"
 
@@ -58,7 +59,7 @@ TKorvABF::TKorvABF(const ShellServices& services, QWidget* parent) : QDialog(par
 
     Image1 = MakeLabel(this, "Image1", {}, QRect(16, 16, 32, 32));
     Image1->setAccessibleName(QStringLiteral("カドレアのアイコン"));
-    Image1->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
 
     ProductName = MakeLabel(this, "ProductName", QStringLiteral("カドレア"), QRect(60, 12, 250, 26));
     ProductName->setFont(PixelFont(20, true));

@@ -124,6 +124,13 @@ TKorvalen01F::TKorvalen01F(ShellServices services, wizard::CaseWizardLauncher& w
     }
 }
 
+TKorvalen01F::~TKorvalen01F() {
+    // The handler must not outlive the window it acts on.
+    if (KorvalenApplication* app = KorvalenApplication::Instance(); app != nullptr && handlerInstalled_) {
+        app->SetErrorHandler({});
+    }
+}
+
 void TKorvalen01F::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -173,6 +180,7 @@ void TKorvalen01F::BuildMenus() {
 void TKorvalen01F::BuildPanels() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
+    client->setAccessibleName(QStringLiteral("カドレア"));
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -267,6 +275,7 @@ void TKorvalen01F::BuildPanels() {
 void TKorvalen01F::FormCreate() {
     if (KorvalenApplication* app = KorvalenApplication::Instance()) {
         app->SetErrorHandler([this](std::exception_ptr error) { return HandleAppError(error); });
+        handlerInstalled_ = true;
     }
     RefreshCaseList();
 }

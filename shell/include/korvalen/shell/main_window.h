@@ -31,6 +31,7 @@ class TKorvalen01F final : public QMainWindow {
 public:
     TKorvalen01F(ShellServices services, wizard::CaseWizardLauncher& wizard, ShellDialogs dialogs = {},
                  QWidget* parent = nullptr);
+    ~TKorvalen01F() override;
 
     // Installs the application's error handler and fills the case list.
     // Errors of the first filling already reach that handler when the
@@ -82,6 +83,7 @@ private:
     wizard::CaseWizardLauncher* wizard_;
     ShellDialogs dialogs_;
     bool shownOnce_ = false;
+    bool handlerInstalled_ = false;
 
     CaseListModel* model_ = nullptr;
     QFrame* Panel1 = nullptr;
