@@ -88,7 +88,7 @@ TKorvABF::TKorvABF(const ShellServices& services, QWidget* parent) : QDialog(par
     ListView2->setPalette(listPalette);
 
     QLabel* legend = MakeLabel(this, "Label4", QStringLiteral("C/S区分　　Ｓ=単独or　　　Server　Ｃ=Client"),
-                               QRect(238, 102, 80, 64));
+                               QRect(238, 102, 136, 64));
     legend->setWordWrap(true);
     legend->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
