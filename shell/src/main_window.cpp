@@ -1,6 +1,7 @@
 #include "korvalen/shell/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -305,6 +306,12 @@ void TKorvalen01F::BringToFront() {
     show();
     raise();
     activateWindow();
+    // A dialog open over the window (the wizard, a message) is what the
+    // user works in: it comes up with it.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 std::vector<int> TKorvalen01F::SelectedRows() const {
