@@ -166,8 +166,8 @@ void TKorvalen01F::BuildMenus() {
     Help1 = menu("Help1", QStringLiteral("ヘルプ(&H)"));
     item(Help1, "C2", QStringLiteral("目次(&C)"), &TKorvalen01F::C2Click);
     Help1->addSeparator();
-    item(Help1, "U1", QStringLiteral("プログラムのアップデート(&U)..."), &TKorvalen01F::UpdateClick);
-    item(Help1, "N8", QStringLiteral("プログラムのアップデート要否の確認を行う(&N)"), &TKorvalen01F::UpdateClick);
+    item(Help1, "U1", QStringLiteral("プログラムのアップデート(&U)..."), &TKorvalen01F::U1Click);
+    item(Help1, "N8", QStringLiteral("プログラムのアップデート要否の確認を行う(&N)"), &TKorvalen01F::N8Click);
     Help1->addSeparator();
     item(Help1, "K2", QStringLiteral("機能説明書のダウンロード(&K)"), &TKorvalen01F::K2Click);
     Help1->addSeparator();
@@ -439,7 +439,10 @@ void TKorvalen01F::H1Click() { ShowDialog(dialogs_.dateInput, "日付入力方�
 
 void TKorvalen01F::C2Click() { services_.help->ShowContents(); }
 
-void TKorvalen01F::UpdateClick() { services_.messages->Show(MessageType::Information, Buttons::Ok, kNoOnlineUpdate); }
+// The online update check is not part of this program; both of its items say so.
+void TKorvalen01F::U1Click() { services_.messages->Show(MessageType::Information, Buttons::Ok, kNoOnlineUpdate); }
+
+void TKorvalen01F::N8Click() { U1Click(); }
 
 void TKorvalen01F::OpenWebPage(const char* url) {
     OpenOrReport(*services_.links, *services_.messages, QUrl(QString::fromLatin1(url)));

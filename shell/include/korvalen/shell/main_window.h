@@ -57,7 +57,8 @@ public:
     void K1Click();
     void H1Click();
     void C2Click();
-    void UpdateClick();
+    void U1Click();
+    void N8Click();
     void K2Click();
     void H3Click();
     void objectVEXMailMenuTMenuItem1Click();
