@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "file_sync.h"
 #include "fs_path.h"
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/archive_file.h"
@@ -107,7 +108,7 @@ std::string ArchiverFailureText(int code, const std::string& output) {
 void SetArchiveProgress(TArchiveFile& archive, const std::function<void(const std::string&)>& step) {
     archive.OnProgress = [step](TArchiveFile&, int state, const ArcProgressInfo* info, bool&) {
         if (info == nullptr || info->fileName == nullptr) return;
-        if (state == ARC_PROGRESS_BEGIN || state == kFilterProgressState) step(info->fileName);
+        if (state == ARC_PROGRESS_BEGIN) step(info->fileName);
     };
 }
 
@@ -439,13 +440,19 @@ RestoreResult BackupRestore::RunFolderRestore(const std::string& folderText) {
         }
         return {Outcome::Failed};
     }
-    RemoveRestoreMark(temp);
 
     Busy(BusyState::Hourglass);
     // Before the tables are opened: a table copied read-only could not be
     // brought up to date.
     ClearReadOnly(database);
-    if (setup_.rebuildAfterRestore) setup_.rebuildAfterRestore();
+    // The mark stays until the tables are whole again: a restore cut off
+    // while the PC table is made anew is taken up by the next one. An error
+    // the table engine raises here goes on to the error handler with the
+    // restored files in place.
+    {
+        AtExit unmark([&] { RemoveRestoreMark(temp); });
+        if (setup_.rebuildAfterRestore) setup_.rebuildAfterRestore();
+    }
     if (setup_.refreshCaseList) setup_.refreshCaseList();
     setup_.messages->Show(MessageType::Information, Buttons::Yes, std::string(texts::kRestoreDone));
     return {Outcome::Done};
@@ -497,6 +504,9 @@ RestoreResult BackupRestore::RunArchiveRestore(const std::string& archivePath) {
         } else if (const auto problems = RestoredTableProblems(database); !problems.empty()) {
             failure = std::string(texts::kRestoredTablesDamaged);
             for (const std::string& problem : problems) failure += "\r\n" + problem;
+        } else if (!SyncFolderFiles(FsPath(database))) {
+            // The mark must not go before the unpacked files are on the disk.
+            failure = "復元したﾌｧｲﾙをﾃﾞｨｽｸに書き込めませんでした。";
         }
         if (failure.empty()) {
             if (setup_.rebuildAfterRestore) setup_.rebuildAfterRestore();

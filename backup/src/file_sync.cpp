@@ -9,7 +9,18 @@
 #include <cerrno>
 #endif
 
+#include <system_error>
+
 namespace korvalen::backup {
+
+bool SyncFolderFiles(const std::filesystem::path& folder) {
+    std::error_code ec;
+    bool synced = true;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec)) synced = SyncFile(it->path()) && synced;
+    }
+    return !ec && SyncFolder(folder) && synced;
+}
 
 #ifdef _WIN32
 

@@ -10,5 +10,7 @@ namespace korvalen::backup {
 bool SyncFile(const std::filesystem::path& file);
 // The folder's entries (names created or removed in it).
 bool SyncFolder(const std::filesystem::path& folder);
+// Every plain file directly in the folder, then the folder.
+bool SyncFolderFiles(const std::filesystem::path& folder);
 
 }  // namespace korvalen::backup
