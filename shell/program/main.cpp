@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "korvalen/backup/restore_mark.h"
 #include "korvalen/platform/clock.h"
 #include "korvalen/platform/drive_kind.h"
 #include "korvalen/platform/end_program.h"
@@ -18,6 +19,7 @@
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
 #include "korvalen/shell/journal_messages.h"
+#include "korvalen/shell/korv_bu.h"
 #include "korvalen/shell/main_window.h"
 #include "korvalen/shell/placeholder_wizard.h"
 #include "korvalen/shell/program_icon.h"
@@ -33,7 +35,20 @@ using namespace korvalen;
 const QString kTitle = QStringLiteral("カドレア");
 
 // The dialogs of the menus that are part of this build.
-shell::ShellDialogs ProgramDialogs() { return {}; }
+shell::ShellDialogs ProgramDialogs(storage::KorvalenDB& dataModule, platform::SettingsStore& settings,
+                                   platform::MessageService& messages, const platform::Clock& clock,
+                                   const shell::ShellServices& services) {
+    shell::ShellDialogs dialogs;
+    dialogs.backupRestore = [&dataModule, &settings, &messages, &clock, services](shell::TKorvalen01F& window) {
+        auto dialog = std::make_unique<shell::TKorvBUF>(
+            dataModule, settings, messages, clock, [&window] { window.RefreshCaseList(); }, &window);
+        dialog->SetPrintWindow(services.screenPrint);
+        QObject::connect(dialog.get(), &shell::TKorvBUF::HelpRequested,
+                         [help = services.help](int context) { help->ShowContext(context); });
+        return std::unique_ptr<QDialog>(std::move(dialog));
+    };
+    return dialogs;
+}
 
 }  // namespace
 
@@ -90,12 +105,16 @@ int main(int argc, char** argv) {
         // is and the main window comes all the same.
         messages->Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
     }
+    // A restore cut off last time: say where the database from before is.
+    if (const auto notice = backup::InterruptedRestoreNotice(dataModule->DatabaseFolder())) {
+        messages->Show(platform::MessageType::Warning, platform::Buttons::Ok, *notice);
+    }
 
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
     shell::PlaceholderWizard wizard(*messages);
     shell::ShellServices services{dataModule.get(), messages.get(), &links, &help, {}, platform::OperatingSystemName()};
-    shell::TKorvalen01F window(services, wizard, ProgramDialogs());
+    shell::TKorvalen01F window(services, wizard, ProgramDialogs(*dataModule, settings, *messages, clock, services));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 
