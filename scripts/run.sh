@@ -10,3 +10,8 @@ echo "== 業者計算 (lender's calculation) =="
 echo
 echo "== 引直計算 (statutory recalculation) =="
 ./build/bin/korvalen-calc --table=recalc --rate=29.2 --overpayment-rate=5 examples/sample.csv
+# Without a display, the sample case's calculation statement as a PDF.
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo
+  ./scripts/demo-statement.sh
+fi
