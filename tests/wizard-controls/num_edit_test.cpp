@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -69,6 +71,7 @@ struct TypingCase {
     const char* afterLeaving;
     int beeps;
 };
+void PrintTo(const TypingCase& c, std::ostream* os) { *os << c.name; }
 
 class NumEditTyping : public ::testing::TestWithParam<TypingCase> {};
 
@@ -153,6 +156,7 @@ struct AssignCase {
     const char* text;
     long double kept;
 };
+void PrintTo(const AssignCase& c, std::ostream* os) { *os << c.name; }
 
 class NumEditAssign : public ::testing::TestWithParam<AssignCase> {};
 
@@ -208,6 +212,7 @@ struct RuleCase {
     const char* refusal;  // nullptr: accepted
     std::function<void(const TNumEdit&)> check;
 };
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
 
 void NoPreparation(TNumEdit&) {}
 void NoCheck(const TNumEdit&) {}
