@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "korvalen/platform/clock.h"
@@ -13,6 +14,9 @@
 #include "korvalen/platform/machine_info.h"
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/printing/fonts.h"
+#include "korvalen/printing/print_dialog.h"
+#include "korvalen/printing/screen_print.h"
+#include "korvalen/printing/statement_print.h"
 #include "korvalen/shell/application.h"
 #include "korvalen/shell/busy_cursor.h"
 #include "korvalen/shell/desktop_links.h"
@@ -25,6 +29,7 @@
 #include "korvalen/shell/termination_signals.h"
 #include "korvalen/shell/widget_messages.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/wizard/nen4_form.h"
 
 namespace {
 
@@ -32,8 +37,24 @@ using namespace korvalen;
 
 const QString kTitle = QStringLiteral("カドレア");
 
+// What the dialogs of the menus are made with.
+struct DialogServices {
+    platform::SettingsStore& settings;
+    platform::MessageService& messages;
+    const platform::Clock& clock;
+    std::function<void(QWidget*)> screenPrint;
+};
+
 // The dialogs of the menus that are part of this build.
-shell::ShellDialogs ProgramDialogs() { return {}; }
+shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
+    shell::ShellDialogs dialogs;
+    dialogs.dateInput = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
+        auto dialog = std::make_unique<wizard::TNEN4F>(with.settings, with.messages, with.clock, &mainWindow);
+        dialog->SetScreenPrint(with.screenPrint);
+        return dialog;
+    };
+    return dialogs;
+}
 
 }  // namespace
 
@@ -91,11 +112,17 @@ int main(int argc, char** argv) {
         messages->Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
     }
 
+    // PrintDialog1: the printer and its settings are kept for the run.
+    printing::PrintDialog printDialog1;
+    printing::PrintServices printServices{printDialog1, *messages, clock};
+    const auto screenPrint = printing::ScreenPrintHook(printServices);
+
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
     shell::PlaceholderWizard wizard(*messages);
-    shell::ShellServices services{dataModule.get(), messages.get(), &links, &help, {}, platform::OperatingSystemName()};
-    shell::TKorvalen01F window(services, wizard, ProgramDialogs());
+    shell::ShellServices services{
+        dataModule.get(), messages.get(), &links, &help, screenPrint, platform::OperatingSystemName()};
+    shell::TKorvalen01F window(services, wizard, ProgramDialogs({settings, *messages, clock, screenPrint}));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 
