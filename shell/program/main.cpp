@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "korvalen/backup/restore_mark.h"
@@ -14,6 +15,9 @@
 #include "korvalen/platform/machine_info.h"
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/printing/fonts.h"
+#include "korvalen/printing/print_dialog.h"
+#include "korvalen/printing/screen_print.h"
+#include "korvalen/printing/statement_print.h"
 #include "korvalen/shell/application.h"
 #include "korvalen/shell/busy_cursor.h"
 #include "korvalen/shell/desktop_links.h"
@@ -27,6 +31,7 @@
 #include "korvalen/shell/termination_signals.h"
 #include "korvalen/shell/widget_messages.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/wizard/nen4_form.h"
 
 namespace {
 
@@ -34,18 +39,32 @@ using namespace korvalen;
 
 const QString kTitle = QStringLiteral("カドレア");
 
+// What the dialogs of the menus are made with.
+struct DialogServices {
+    platform::SettingsStore& settings;
+    platform::MessageService& messages;
+    const platform::Clock& clock;
+    std::function<void(QWidget*)> screenPrint;
+    storage::KorvalenDB& dataModule;
+    shell::HelpFiles& help;
+};
+
 // The dialogs of the menus that are part of this build.
-shell::ShellDialogs ProgramDialogs(storage::KorvalenDB& dataModule, platform::SettingsStore& settings,
-                                   platform::MessageService& messages, const platform::Clock& clock,
-                                   const shell::ShellServices& services) {
+shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
     shell::ShellDialogs dialogs;
-    dialogs.backupRestore = [&dataModule, &settings, &messages, &clock, services](shell::TKorvalen01F& window) {
+    dialogs.dateInput = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
+        auto dialog = std::make_unique<wizard::TNEN4F>(with.settings, with.messages, with.clock, &mainWindow);
+        dialog->SetScreenPrint(with.screenPrint);
+        return dialog;
+    };
+    dialogs.backupRestore = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
         auto dialog = std::make_unique<shell::TKorvBUF>(
-            dataModule, settings, messages, clock, [&window] { window.RefreshCaseList(); }, &window);
-        dialog->SetPrintWindow(services.screenPrint);
+            with.dataModule, with.settings, with.messages, with.clock, [&mainWindow] { mainWindow.RefreshCaseList(); },
+            &mainWindow);
+        dialog->SetPrintWindow(with.screenPrint);
         QObject::connect(dialog.get(), &shell::TKorvBUF::HelpRequested,
-                         [help = services.help](int context) { help->ShowContext(context); });
-        return std::unique_ptr<QDialog>(std::move(dialog));
+                         [help = &with.help](int context) { help->ShowContext(context); });
+        return dialog;
     };
     return dialogs;
 }
@@ -110,11 +129,18 @@ int main(int argc, char** argv) {
         messages->Show(platform::MessageType::Warning, platform::Buttons::Ok, *notice);
     }
 
+    // PrintDialog1: the printer and its settings are kept for the run.
+    printing::PrintDialog printDialog1;
+    printing::PrintServices printServices{printDialog1, *messages, clock};
+    const auto screenPrint = printing::ScreenPrintHook(printServices);
+
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
     shell::PlaceholderWizard wizard(*messages);
-    shell::ShellServices services{dataModule.get(), messages.get(), &links, &help, {}, platform::OperatingSystemName()};
-    shell::TKorvalen01F window(services, wizard, ProgramDialogs(*dataModule, settings, *messages, clock, services));
+    shell::ShellServices services{
+        dataModule.get(), messages.get(), &links, &help, screenPrint, platform::OperatingSystemName()};
+    shell::TKorvalen01F window(services, wizard,
+                               ProgramDialogs({settings, *messages, clock, screenPrint, *dataModule, help}));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 
