@@ -64,4 +64,5 @@ echo
 echo "== 引直計算 (statutory recalculation) =="
 ./build/bin/korvalen-db calc "$demo" "$seq" --table=recalc
 echo
+# The sample case's calculation statement as a PDF file.
 ./scripts/demo-statement.sh

@@ -330,6 +330,11 @@ TEST_F(Nen4Test, YearMonthTestFieldShowsTheMonth) {
     ASSERT_EQ(library.Calls().size(), 1u);
     EXPECT_EQ(library.Calls()[0].entry, "ShowMonCalendar");
     EXPECT_EQ(Find<QLineEdit>("Test2Edit")->text(), QStringLiteral("令和06年05月"));
+    library.Answer("202413");
+    Find<QPushButton>("Test2Btn")->click();
+    EXPECT_EQ(Find<QLineEdit>("Test2Edit")->text(), QStringLiteral("令和06年05月"));
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_EQ(messages.Shown()[0].text, "「202413」は年月として正しくありません。");
 }
 
 TEST_F(Nen4Test, FunctionKeysPressTheButtonsAndCtrlPPrints) {

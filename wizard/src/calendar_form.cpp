@@ -21,7 +21,8 @@ namespace {
 QString MonthHeading(int year, int month) {
     QString text = QStringLiteral("%1年%2月").arg(year).arg(month, 2, 10, QLatin1Char('0'));
     const auto era = engine::JapaneseEraDateOf(engine::DayNumberFromCivil(year, month, 1));
-    if (era) text += QStringLiteral("（%1%2年）").arg(Q(era->eraName)).arg(era->eraYear, 2, 10, QLatin1Char('0'));
+    if (era)
+        text += QStringLiteral("（%1%2年）").arg(QStringOf(era->eraName)).arg(era->eraYear, 2, 10, QLatin1Char('0'));
     return text;
 }
 
@@ -133,7 +134,7 @@ void TCalendarF::ShowPage(int year, int month) {
 }
 
 void TCalendarF::ShowSelection() {
-    selectionLabel_->setText(Q(LongFormsOf(DayOfQDate(calendar_->selectedDate()), true)));
+    selectionLabel_->setText(QStringOf(LongFormsOf(DayOfQDate(calendar_->selectedDate()), true)));
 }
 
 void TCalendarF::Choose() {

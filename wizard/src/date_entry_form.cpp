@@ -61,7 +61,7 @@ void DateEntryForm::Lay(const QString& instruction, QWidget* choice) {
 }
 
 void DateEntryForm::ShowDigits(const std::string& digits) {
-    edit_->setText(Q(digits));
+    edit_->setText(QStringOf(digits));
     edit_->selectAll();  // the first digit typed replaces the proposal
     UpdatePreview();
 }
@@ -76,10 +76,10 @@ void DateEntryForm::UpdatePreview() {
     const DateReading reading = Read(digits);
     if (reading.day) {
         palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::Text));
-        preview_->setText(Q(LongFormsOf(*reading.day, westernFirst_)));
+        preview_->setText(QStringOf(LongFormsOf(*reading.day, westernFirst_)));
     } else {
         palette.setColor(QPalette::WindowText, QColor(200, 0, 0));
-        preview_->setText(Q(reading.problem.substr(0, reading.problem.find("\r\n"))));
+        preview_->setText(QStringOf(reading.problem.substr(0, reading.problem.find("\r\n"))));
     }
     preview_->setPalette(palette);
 }

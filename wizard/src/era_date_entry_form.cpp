@@ -25,7 +25,7 @@ TDyginpF::TDyginpF(platform::MessageService& messages, engine::DayNumber initial
     QString letters;
     for (std::size_t i = 0; i < eras.size(); ++i) {
         const Era& era = eras[i];
-        QString caption = Q(era.name);
+        QString caption = QStringOf(era.name);
         if (era.letter != 0) {
             caption += QStringLiteral("(%1)").arg(QLatin1Char(era.letter));
             if (!letters.isEmpty()) letters += QStringLiteral("・");
@@ -33,7 +33,7 @@ TDyginpF::TDyginpF(platform::MessageService& messages, engine::DayNumber initial
         }
         auto* button = new QRadioButton(caption, row);
         button->setObjectName(QStringLiteral("Era%1Btn").arg(i));
-        button->setAccessibleName(Q(era.name));
+        button->setAccessibleName(QStringOf(era.name));
         button->setFocusPolicy(Qt::NoFocus);  // the focus stays in the digits
         eras_->addButton(button, static_cast<int>(i));
         rowLayout->addWidget(button);

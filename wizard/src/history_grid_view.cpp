@@ -42,7 +42,7 @@ GridKey CommitKeyOf(const QKeyEvent& event) {
 // commits the row, so the grid itself never moves for these keys.
 class HistoryCellDelegate : public GridCellDelegate {
 public:
-    HistoryCellDelegate(HistoryGridView& view)
+    explicit HistoryCellDelegate(HistoryGridView& view)
         : GridCellDelegate(GridFont(kFontPixels), HistoryAlignment, &view), view_(view) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {

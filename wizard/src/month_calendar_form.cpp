@@ -82,7 +82,8 @@ void TMonCalendarF::ShowYear(int year) {
     year_ = std::clamp(year, kFirstInputYear, kLastInputYear);
     QString text = QStringLiteral("%1年").arg(year_);
     const auto era = engine::JapaneseEraDateOf(engine::DayNumberFromCivil(year_, 12, 31));
-    if (era) text += QStringLiteral("（%1%2年）").arg(Q(era->eraName)).arg(era->eraYear, 2, 10, QLatin1Char('0'));
+    if (era)
+        text += QStringLiteral("（%1%2年）").arg(QStringOf(era->eraName)).arg(era->eraYear, 2, 10, QLatin1Char('0'));
     yearLabel_->setText(text);
     for (int m = 1; m <= 12; ++m) {
         QPushButton* button = months_[m - 1];

@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cstdio>
+#include <string>
 
 #include "date_window_helpers.h"
 #include "korvalen/engine/eras.h"
@@ -297,14 +299,20 @@ void TNEN4F::Test1BtnClick() {
                         "「" + answer + "」は日付として正しくありません。");
         return;
     }
-    test1Edit_->setText(Q(engine::FormatStartDate(*day, westernCalendar_)));
+    test1Edit_->setText(QStringOf(engine::FormatStartDate(*day, westernCalendar_)));
 }
 
 void TNEN4F::Test2BtnClick() {
     const QPoint corner = frameGeometry().topLeft();
     const std::string answer = library_->ShowMonCalendar(corner.x() + 20, corner.y() + 180);
-    if (answer.size() != 6) return;
-    test2Edit_->setText(Q(MonthLongForm(answer, westernCalendar_)));
+    if (answer.empty()) return;
+    // "yyyymm" is a year and month exactly when the day 1 of it is a date.
+    if (answer.size() != 6 || !DayOfDateDigits(answer + "01")) {
+        messages_->Show(platform::MessageType::Warning, platform::Buttons::Ok,
+                        "「" + answer + "」は年月として正しくありません。");
+        return;
+    }
+    test2Edit_->setText(QStringOf(MonthLongForm(answer, westernCalendar_)));
 }
 
 bool TNEN4F::eventFilter(QObject* watched, QEvent* event) {

@@ -100,7 +100,10 @@ public:
     bool CommitRow(int col, int row, bool fromMouse, GridKey key);
     // Re-sorts when col is the rate column or key is Down, rewrites rows
     // 1 to n from the list, sets the totals, and after a rate commit shows
-    // the leap-year warnings.
+    // the leap-year warnings: one plain box per neighbouring pair whose
+    // period crosses a year end into or out of a leap year. The reference
+    // date that decides this is 1 January of the later entry's year
+    // (engine::LeapYearWarnings), where the length of the year changes.
     void RedisplayHistory(int col, GridKey key);
     // Empties every data cell and every row's entry reference; the row
     // numbers stay.

@@ -33,6 +33,7 @@ public:
 
     // The wizard's history list (not owned); FillFromHistory shows it.
     void SetHistory(engine::HistoryList* list);
+    engine::HistoryList* History() const { return grid_.History(); }
     // The calculation start date (0 = none), before which no date is taken.
     void SetStartDate(engine::DayNumber day);
     engine::DayNumber StartDate() const;
