@@ -13,11 +13,16 @@
 #include "korvalen/platform/machine_info.h"
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/printing/fonts.h"
+#include "korvalen/printing/print_dialog.h"
+#include "korvalen/printing/screen_print.h"
+#include "korvalen/printing/statement_print.h"
 #include "korvalen/shell/application.h"
 #include "korvalen/shell/busy_cursor.h"
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
 #include "korvalen/shell/journal_messages.h"
+#include "korvalen/shell/korv_al.h"
+#include "korvalen/shell/korv_op.h"
 #include "korvalen/shell/main_window.h"
 #include "korvalen/shell/placeholder_wizard.h"
 #include "korvalen/shell/program_icon.h"
@@ -32,8 +37,19 @@ using namespace korvalen;
 
 const QString kTitle = QStringLiteral("カドレア");
 
-// The dialogs of the menus that are part of this build.
-shell::ShellDialogs ProgramDialogs() { return {}; }
+// The dialogs of the menus that are part of this build. `services` and
+// `lastChosenFolder` (the folder the database folder dialog's 参照 chose
+// last, kept for the run) outlive the main window.
+shell::ShellDialogs ProgramDialogs(const shell::ShellServices& services, std::string& lastChosenFolder) {
+    shell::ShellDialogs dialogs;
+    dialogs.databaseFolder = [&services, &lastChosenFolder](shell::TKorvalen01F& window) -> std::unique_ptr<QDialog> {
+        return std::make_unique<shell::TKorvALF>(services, lastChosenFolder, nullptr, &window);
+    };
+    dialogs.options = [&services](shell::TKorvalen01F& window) -> std::unique_ptr<QDialog> {
+        return std::make_unique<shell::TKorvOPF>(services, &window);
+    };
+    return dialogs;
+}
 
 }  // namespace
 
@@ -94,8 +110,17 @@ int main(int argc, char** argv) {
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
     shell::PlaceholderWizard wizard(*messages);
-    shell::ShellServices services{dataModule.get(), messages.get(), &links, &help, {}, platform::OperatingSystemName()};
-    shell::TKorvalen01F window(services, wizard, ProgramDialogs());
+    // PrintDialog1: the printer and its settings kept for the run.
+    printing::PrintDialog printDialog;
+    printing::PrintServices printServices{printDialog, *messages, clock};
+    shell::ShellServices services{dataModule.get(),
+                                  messages.get(),
+                                  &links,
+                                  &help,
+                                  printing::ScreenPrintHook(printServices),
+                                  platform::OperatingSystemName()};
+    std::string lastChosenFolder;
+    shell::TKorvalen01F window(services, wizard, ProgramDialogs(services, lastChosenFolder));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 
