@@ -21,9 +21,8 @@
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
 #include "korvalen/shell/journal_messages.h"
-#include "korvalen/shell/korv_al.h"
-#include "korvalen/shell/korv_op.h"
 #include "korvalen/shell/main_window.h"
+#include "korvalen/shell/maintenance_dialogs.h"
 #include "korvalen/shell/placeholder_wizard.h"
 #include "korvalen/shell/program_icon.h"
 #include "korvalen/shell/single_instance.h"
@@ -42,12 +41,8 @@ const QString kTitle = QStringLiteral("カドレア");
 // last, kept for the run) outlive the main window.
 shell::ShellDialogs ProgramDialogs(const shell::ShellServices& services, std::string& lastChosenFolder) {
     shell::ShellDialogs dialogs;
-    dialogs.databaseFolder = [&services, &lastChosenFolder](shell::TKorvalen01F& window) -> std::unique_ptr<QDialog> {
-        return std::make_unique<shell::TKorvALF>(services, lastChosenFolder, nullptr, &window);
-    };
-    dialogs.options = [&services](shell::TKorvalen01F& window) -> std::unique_ptr<QDialog> {
-        return std::make_unique<shell::TKorvOPF>(services, &window);
-    };
+    dialogs.databaseFolder = shell::DatabaseFolderDialogFactory(services, lastChosenFolder);
+    dialogs.options = shell::OptionsDialogFactory(services);
     return dialogs;
 }
 

@@ -51,9 +51,10 @@ public:
     // Ctrl+P, F1, F3; every key that reaches the dialog is consumed.
     void FormKeyDown(QKeyEvent* event);
 
-protected:
     // The close box and 閉じる end here.
     void reject() override;
+
+protected:
     // Keys reach the dialog itself only when no control of it takes them:
     // the dialog does not look at its controls' keys first.
     void keyPressEvent(QKeyEvent* event) override;

@@ -36,9 +36,10 @@ public:
     void BackBtnClick();
     void SBHintClick();
 
-protected:
     // The close box, 閉じる, F1 and Escape all end here.
     void reject() override;
+
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
