@@ -5,7 +5,9 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "korvalen/platform/clock.h"
 #include "korvalen/platform/drive_kind.h"
@@ -29,6 +31,7 @@
 #include "korvalen/shell/termination_signals.h"
 #include "korvalen/shell/widget_messages.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/wizard/nen4_form.h"
 
 namespace {
 
@@ -36,13 +39,28 @@ using namespace korvalen;
 
 const QString kTitle = QStringLiteral("カドレア");
 
-// The dialogs of the menus that are part of this build. `services` and
-// `lastChosenFolder` (the folder the database folder dialog's 参照 chose
-// last, kept for the run) outlive the main window.
-shell::ShellDialogs ProgramDialogs(const shell::ShellServices& services, std::string& lastChosenFolder) {
+// What the dialogs of the menus are made with.
+struct DialogServices {
+    platform::SettingsStore& settings;
+    platform::MessageService& messages;
+    const platform::Clock& clock;
+    std::function<void(QWidget*)> screenPrint;
+    // The main window's services (the data module, the help), and the
+    // folder the database folder dialog's 参照 chose last, kept for the run.
+    const shell::ShellServices& shell;
+    std::string& lastChosenFolder;
+};
+
+// The dialogs of the menus that are part of this build.
+shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
     shell::ShellDialogs dialogs;
-    dialogs.databaseFolder = shell::DatabaseFolderDialogFactory(services, lastChosenFolder);
-    dialogs.options = shell::OptionsDialogFactory(services);
+    dialogs.databaseFolder = shell::DatabaseFolderDialogFactory(with.shell, with.lastChosenFolder);
+    dialogs.options = shell::OptionsDialogFactory(with.shell);
+    dialogs.dateInput = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
+        auto dialog = std::make_unique<wizard::TNEN4F>(with.settings, with.messages, with.clock, &mainWindow);
+        dialog->SetScreenPrint(with.screenPrint);
+        return dialog;
+    };
     return dialogs;
 }
 
@@ -102,20 +120,19 @@ int main(int argc, char** argv) {
         messages->Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
     }
 
+    // PrintDialog1: the printer and its settings are kept for the run.
+    printing::PrintDialog printDialog1;
+    printing::PrintServices printServices{printDialog1, *messages, clock};
+    const auto screenPrint = printing::ScreenPrintHook(printServices);
+
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
     shell::PlaceholderWizard wizard(*messages);
-    // PrintDialog1: the printer and its settings kept for the run.
-    printing::PrintDialog printDialog;
-    printing::PrintServices printServices{printDialog, *messages, clock};
-    shell::ShellServices services{dataModule.get(),
-                                  messages.get(),
-                                  &links,
-                                  &help,
-                                  printing::ScreenPrintHook(printServices),
-                                  platform::OperatingSystemName()};
+    shell::ShellServices services{
+        dataModule.get(), messages.get(), &links, &help, screenPrint, platform::OperatingSystemName()};
     std::string lastChosenFolder;
-    shell::TKorvalen01F window(services, wizard, ProgramDialogs(services, lastChosenFolder));
+    shell::TKorvalen01F window(services, wizard,
+                               ProgramDialogs({settings, *messages, clock, screenPrint, services, lastChosenFolder}));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 
