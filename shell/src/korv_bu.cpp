@@ -24,6 +24,7 @@
 #include "korvalen/backup/backup_messages.h"
 #include "korvalen/backup/file_utils.h"
 #include "korvalen/printing/fonts.h"
+#include "korvalen/shell/application.h"
 #include "korvalen/storage/app_error_handler.h"
 #include "korvalen/storage/data_module.h"
 #include "korvalen/wizard/dialog_keys.h"
@@ -454,6 +455,11 @@ void TKorvBUF::FocusField(backup::BackupField field) {
 }
 
 void TKorvBUF::HandleError() {
+    if (auto* app = KorvalenApplication::Instance()) {
+        // The program's one handler, with what the main window adds to it.
+        app->HandleEscapedError(std::current_exception());
+        return;
+    }
     const platform::AfterError after = storage::HandleAppError(*dataModule_, std::current_exception());
     if (!afterError_ || after > *afterError_) afterError_ = after;
     if (after == platform::AfterError::EndProgram) done(QDialog::Rejected);

@@ -59,7 +59,8 @@ public:
     void SetFreeDiskBytes(std::function<std::uint64_t(const std::string&)> probe) { freeDiskBytes_ = std::move(probe); }
 
     // What the error handler decided about an error that escaped a backup
-    // or restore (nothing when none did): the main window acts on it.
+    // or restore (nothing when none did), where no KorvalenApplication runs
+    // to act on it.
     std::optional<platform::AfterError> AfterErrors() const { return afterError_; }
     bool Busy() const { return busy_ != backup::BusyState::Idle; }
 
