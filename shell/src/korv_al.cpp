@@ -87,8 +87,8 @@ void TKorvALF::BuildControls() {
     items_->addButton(ThisComputerItem, kThisComputer);
     items_->addButton(OtherComputerItem, kOtherComputer);
 
-    SpeedButton3 = speedButton(this, "SpeedButton3", QStringLiteral("参照(&B)..."),
-                               QStringLiteral("他のｺﾝﾋﾟｭｰﾀのﾃﾞｰﾀﾍﾞｰｽﾌｫﾙﾀﾞｰを参照"), QRect(424, 88, 101, 28));
+    SpeedButton3 = speedButton(this, "SpeedButton3", QStringLiteral("参照(&B)..."), QStringLiteral("参照"),
+                               QRect(424, 88, 101, 28));
 
     const QString note = QStringLiteral(
         "ＬＡＮ共有する場合は、サーバーの[vex]フォルダを共有設定にし、データベースフォルダに[KorvalenDB]を指定してくだ"
