@@ -43,8 +43,7 @@ const std::map<std::string_view, Command>& Commands() {
         {"init", dbtool::Init},     {"list", dbtool::List},           {"import", dbtool::Import},
         {"export", dbtool::Export}, {"show", dbtool::Show},           {"calc", dbtool::Calc},
         {"delete", dbtool::Delete}, {"duplicate", dbtool::Duplicate}, {"check", dbtool::Check},
-        {"print", dbtool::Print},
-        {"backup", dbtool::Backup}, {"restore", dbtool::Restore},
+        {"print", dbtool::Print},   {"backup", dbtool::Backup},       {"restore", dbtool::Restore},
     };
     return commands;
 }
