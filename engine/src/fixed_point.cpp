@@ -26,6 +26,15 @@ double FixedToPercent(FixedRate rate) { return static_cast<double>(static_cast<E
 std::int64_t RoundYen(Money value) { return value >= 0 ? (value + 5000) / kFixedOne : (value - 5000) / kFixedOne; }
 
 FixedDays DayCountFixed(double earlier, double later) {
+    // Whole day numbers, the only kind this system has, subtract exactly in
+    // any precision and need no rounding, which would cost a library call
+    // per period. Anything else is rounded in extended precision.
+    constexpr double kWholeLimit = 1099511627776.0;  // 2^40 days
+    if (std::fabs(earlier) < kWholeLimit && std::fabs(later) < kWholeLimit) {
+        const auto from = static_cast<std::int64_t>(earlier);
+        const auto to = static_cast<std::int64_t>(later);
+        if (static_cast<double>(from) == earlier && static_cast<double>(to) == later) return (to - from) * kFixedOne;
+    }
     const Extended days = static_cast<Extended>(later) - static_cast<Extended>(earlier);
     return static_cast<FixedDays>(std::llrintl(days * 10000.0L));
 }
