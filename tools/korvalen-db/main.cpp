@@ -60,14 +60,23 @@ int Fail(int code, std::string message) {
     return code;
 }
 
-int Run(int argc, char** argv) {
+bool HelpAsked(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (cli::IsHelpRequest(argv[i])) {
-            std::cout << kUsage << cli::CaseOptionsUsage();
-            std::cout.flush();
-            return std::cout ? dbtool::kOk : dbtool::kEngineError;
-        }
+        if (cli::IsHelpRequest(argv[i])) return true;
     }
+    return false;
+}
+
+int PrintHelp() {
+    std::cout << kUsage << cli::CaseOptionsUsage();
+    std::cout.flush();
+    return std::cout ? dbtool::kOk : dbtool::kEngineError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (HelpAsked(argc, argv)) return PrintHelp();
     if (argc < 2 || !Commands().count(argv[1])) {
         std::cerr << kUsage << cli::CaseOptionsUsage();
         return argc < 2 ? dbtool::kBadInput
@@ -93,20 +102,12 @@ int Run(int argc, char** argv) {
         return Fail(dbtool::kEngineError, text);
     } catch (const platform::PlatformError& e) {
         return Fail(dbtool::kEngineError, e.what());
-    }
-    std::cout << out.str();
-    std::cout.flush();
-    return std::cout ? code : dbtool::kEngineError;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
     } catch (const std::bad_alloc&) {
         // Reading a history is bounded by the size of a case; this is a
         // machine short of memory, never a reason to end without a word.
         return Fail(dbtool::kEngineError, "メモリが足りないため続けられません。");
     }
+    std::cout << out.str();
+    std::cout.flush();
+    return std::cout ? code : dbtool::kEngineError;
 }
