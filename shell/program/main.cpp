@@ -84,7 +84,10 @@ shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
 int main(int argc, char** argv) {
     shell::KorvalenApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Korvalen"));
-    app.setApplicationDisplayName(kTitle);
+    // No application display name: the X11 platform would append it to
+    // every window's title ("引直計算の入力ウイザード — カドレア"), and each
+    // window's caption is exactly its own. The main window's caption is the
+    // title the second start looks for.
     app.setOrganizationName(QStringLiteral("vex"));
     app.setDesktopFileName(QStringLiteral("korvalen"));
     app.setWindowIcon(shell::ProgramIcon());

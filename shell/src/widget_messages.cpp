@@ -39,7 +39,8 @@ QString TitleOf(MessageType type) {
         case MessageType::Confirmation: return QStringLiteral("確認");
         case MessageType::Plain: break;
     }
-    return QApplication::applicationDisplayName();
+    // A box without an icon carries the program's title.
+    return QStringLiteral("カドレア");
 }
 
 QMessageBox::StandardButtons ButtonsOf(Buttons buttons) {

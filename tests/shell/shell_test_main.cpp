@@ -11,7 +11,6 @@
 int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     korvalen::shell::KorvalenApplication app(argc, argv);
-    app.setApplicationDisplayName(QStringLiteral("カドレア"));
     // Tests close main windows one after the other.
     app.setQuitOnLastWindowClosed(false);
     korvalen::printing::InstallFontSubstitutes();
