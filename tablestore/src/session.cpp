@@ -46,6 +46,17 @@ std::string FileUri(const fs::path& file, bool create) {
 
 }  // namespace
 
+void Attachment::NoteWrite(std::vector<Value> key) {
+    // Enough for a cursor that reads while another writes a row at a time;
+    // a cursor further behind simply reads its batch again.
+    constexpr std::size_t kWritesKept = 64;
+    writes.push_back({generation, std::move(key)});
+    if (writes.size() > kWritesKept) {
+        writesFrom = writes.front().generation;
+        writes.pop_front();
+    }
+}
+
 std::string Utf8(const fs::path& path) {
     auto u = path.u8string();
     return std::string(u.begin(), u.end());
@@ -390,14 +401,23 @@ void Session::commit() {
 void Session::rollback() noexcept {
     if (!explicit_) return;
     if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    for (auto& [name, table] : tables_) ++table->generation;
+    for (auto& [name, table] : tables_) {
+        ++table->generation;
+        table->ForgetWrites();
+    }
     endTransaction(false);
 }
 
 void Session::write(Attachment& table, const std::function<void()>& step) {
     if (explicit_) {
         if (lostCode_ != 0) throw EngineError(lostCode_, table.table, "the transaction was abandoned after an error");
-        step();
+        try {
+            step();
+        } catch (...) {
+            ++table.generation;
+            table.ForgetWrites();
+            throw;
+        }
         ++table.generation;
         return;
     }
@@ -413,6 +433,7 @@ void Session::write(Attachment& table, const std::function<void()>& step) {
         }
     } catch (...) {
         ++table.generation;
+        table.ForgetWrites();
         throw;
     }
     ++table.generation;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -15,6 +16,7 @@
 
 #include "diagnosis.h"
 #include "layout.h"
+#include "value.h"
 #include "writer_lock.h"
 
 struct sqlite3;
@@ -36,8 +38,26 @@ struct Attachment {
     Layout layout;
     int users = 0;
     // Bumped by every write through this connection, so cursors know their
-    // read-ahead is out of date.
+    // read-ahead may be out of date.
     std::uint64_t generation = 0;
+    // The rows written through this connection lately, by key (the key
+    // fields, or the row number in a table without a key) and generation: a
+    // cursor whose read-ahead none of them falls into keeps it, so a loop
+    // that reads one case and writes another reads each row once. The list
+    // holds every write of the generations after writesFrom.
+    struct Written {
+        std::uint64_t generation;
+        std::vector<Value> key;
+    };
+    std::deque<Written> writes;
+    std::uint64_t writesFrom = 0;
+    // After a write, with the generation already bumped.
+    void NoteWrite(std::vector<Value> key);
+    // After a change the list cannot describe (a rollback, a failed write).
+    void ForgetWrites() {
+        writes.clear();
+        writesFrom = generation;
+    }
     std::unordered_map<std::uint32_t, sqlite3_stmt*> statements;
 };
 
