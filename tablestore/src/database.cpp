@@ -50,6 +50,12 @@ void Database::rollback() {
 }
 bool Database::inTransaction() const { return session_ && session_->inTransaction(); }
 
+bool Database::BeginRead() { return session().BeginRead(); }
+void Database::EndRead() noexcept {
+    if (session_) session_->EndRead();
+}
+void Database::RestartRead() { session().RestartRead(); }
+
 fs::path Database::tableFile(std::string_view tableName, std::string_view extension) const {
     detail::CheckTableName(tableName);
     return detail::TableFile(folder_, tableName, extension);
