@@ -13,6 +13,7 @@
 #include "rebuild.h"
 #include "sqlite_errors.h"
 #include "stored_layout.h"
+#include "table_creation.h"
 #include "table_files.h"
 
 namespace korvalen::tablestore::detail {
@@ -383,40 +384,34 @@ void Session::createTable(const std::string& name, const Layout& layout) {
     if (explicit_) throw DataError("トランザクション中はテーブルを作成できません。");
     const fs::path dat = TableFile(folder_, name, kDataExt);
     ScopedWriterLock lock(*this, name);
-    sqlite3* d = db();
 
     std::error_code ec;
-    if (fs::exists(dat, ec)) throw EngineError(codes::TableExists, name);
-    // Left-overs of a table whose .dat was removed must not pass for the new
-    // table's.
-    RemoveIfPresent(JournalOf(dat), name);
-    RemoveIfPresent(TableFile(folder_, name, kIndexExt), name);
-
-    const std::string schema = "c" + std::to_string(nextSchema_++);
-    attachFile(schema, dat, true, name);
+    if (fs::exists(dat, ec)) {
+        if (!CreationCutOff(dat, timeout_)) throw EngineError(codes::TableExists, name);
+        // What a creation cut off by a crash left in place: no rows, so it
+        // simply gives way to the new table.
+        RemoveIfPresent(dat, name);
+    }
+    // Left-overs of a table whose .dat was removed, or of a creation cut off,
+    // must not pass for the new table's.
+    const fs::path building = BuildingFile(dat);
+    for (const fs::path& old : {JournalOf(dat), building, JournalOf(building), TableFile(folder_, name, kIndexExt),
+                                TableFile(folder_, name, kBlobExt)}) {
+        RemoveIfPresent(old, name);
+    }
+    BuildTableFile(building, layout, name, timeout_);
     try {
-        int reserve = kPageReserve;
-        sqlite3_file_control(d, schema.c_str(), SQLITE_FCNTL_RESERVE_BYTES, &reserve);
-        exec("PRAGMA " + Quote(schema) + ".page_size=4096", name, &dat);
-        exec("PRAGMA " + Quote(schema) + ".synchronous=EXTRA", name, &dat);
-        // One transaction: after a crash the file holds the whole layout or
-        // no table at all (and then opens as TableNotFound).
-        exec("BEGIN", name, &dat);
-        try {
-            for (const std::string& sql : CreateStatements(layout, schema)) exec(sql, name, &dat);
-            if (layout.keyed()) exec(CreateIndexStatement(layout, schema), name, &dat);
-            exec("COMMIT", name, &dat);
-        } catch (...) {
-            sqlite3_exec(d, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
+        WriteStamp(TableFile(folder_, name, kIndexExt), IndexStamp(layout), name);
+        WriteStamp(TableFile(folder_, name, kBlobExt), kBlobStamp, name);
+        // The table comes into being here, whole.
+        fs::rename(building, dat, ec);
+        if (ec) throw EngineError(CodeForOsError(ec), name, ec.message(), Utf8(dat));
     } catch (...) {
-        detachFile(schema);
+        std::error_code ignored;
+        fs::remove(building, ignored);
         throw;
     }
-    detachFile(schema);
-    WriteStamp(TableFile(folder_, name, kIndexExt), IndexStamp(layout), name);
-    WriteStamp(TableFile(folder_, name, kBlobExt), kBlobStamp, name);
+    SyncFolder(folder_);
 }
 
 TableCheck Session::check(const std::string& name) {

@@ -1,15 +1,18 @@
 // The cursor operations on the four real table layouts.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/errors.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/files.h"
 #include "table_layouts.h"
 
 namespace korvalen::tablestore {
@@ -77,6 +80,69 @@ TEST_F(TableTest, CreateWritesThreeFilesAndRefusesAnExistingTable) {
     std::string table;
     EXPECT_EQ(EngineCode([&] { fixtures::Create(db, CaseTable()); }, &table), codes::TableExists);
     EXPECT_EQ(table, "SinseiT13");
+}
+
+TEST_F(TableTest, WhatACutOffCreationLeftIsCreatedAgainButNeverATable) {
+    // What a creation killed halfway by an older engine could leave as the
+    // .dat, beside the scraps of a creation of this one.
+    struct Left {
+        const char* what;
+        std::function<void(Database&, const fs::path&)> make;
+        bool replaced;
+    };
+    const Left cases[] = {
+        {"an empty file", [](Database&, const fs::path& dat) { testsupport::WriteWholeFile(dat, ""); }, true},
+        {"a database holding no table",
+         [](Database&, const fs::path& dat) {
+             sqlite3* raw = nullptr;
+             ASSERT_EQ(sqlite3_open_v2(dat.string().c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                       "korvalen-pagecheck"),
+                       SQLITE_OK);
+             int reserve = 8;
+             sqlite3_file_control(raw, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve);
+             EXPECT_EQ(sqlite3_exec(raw, "PRAGMA page_size=4096; PRAGMA user_version=1", nullptr, nullptr, nullptr),
+                       SQLITE_OK);
+             sqlite3_close(raw);
+         },
+         true},
+        {"bytes that are no database",
+         [](Database&, const fs::path& dat) { testsupport::WriteWholeFile(dat, std::string(5000, 'x')); }, false},
+        {"an empty table", [](Database& d, const fs::path&) { fixtures::Create(d, HistoryTable()); }, false},
+        {"a table with a row",
+         [this](Database& d, const fs::path&) {
+             fixtures::Create(d, HistoryTable());
+             Table t(d, "SinseiT32");
+             t.open();
+             AddEntry(t, 1, 0, 500);
+         },
+         false},
+    };
+    for (const Left& left : cases) {
+        SCOPED_TRACE(left.what);
+        fixtures::TempFolder here;
+        const fs::path dat = here.path() / "SinseiT32.dat";
+        Database d;
+        d.setDirectory(here.path());
+        left.make(d, dat);
+        d.disconnect();
+        testsupport::WriteWholeFile(here.path() / "SinseiT32.dat~new", "half a table");
+        const std::string before = testsupport::ReadWholeFile(dat);
+
+        EXPECT_TRUE(d.tableExists("SinseiT32"));
+        EXPECT_EQ(d.UnfinishedTable("SinseiT32"), left.replaced);
+        if (!left.replaced) {
+            EXPECT_EQ(EngineCode([&] { fixtures::Create(d, HistoryTable()); }), codes::TableExists);
+            EXPECT_EQ(testsupport::ReadWholeFile(dat), before);
+            continue;
+        }
+        fixtures::Create(d, HistoryTable());
+        Table t(d, "SinseiT32");
+        t.open();
+        AddEntry(t, 1, 0, 500);
+        EXPECT_EQ(t.recordCount(), 1);
+        EXPECT_TRUE(d.checkTable("SinseiT32").ok());
+        EXPECT_FALSE(fs::exists(here.path() / "SinseiT32.dat~new"));
+    }
 }
 
 TEST_F(TableTest, BadDefinitionsAreRefusedBeforeAnyFileIsWritten) {

@@ -91,6 +91,12 @@ public:
 
     // A table exists when its .dat file exists.
     bool tableExists(std::string_view tableName) const;
+    // Whether the table's .dat is what a creation cut off by a crash or a
+    // full disk left in place: empty, or a database without any table (it
+    // cannot hold a row). create() replaces such a file. This engine builds
+    // a table under another name and renames it into place, so only a file
+    // of an older engine or a damaged disk can be one.
+    bool UnfinishedTable(std::string_view tableName) const;
     // Removes the table's files (and a left-over journal). The table must
     // not be open in this object. A table without files is no error.
     void deleteTable(std::string_view tableName);
