@@ -1,10 +1,14 @@
 #include "korvalen/storage/build_lock.h"
 
+#include <QFileInfo>
+#include <filesystem>
 #include <thread>
 
+#include "korvalen/platform/errors.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/paths.h"
 #include "korvalen/platform/profile_file.h"
+#include "korvalen/tablestore/errors.h"
 
 namespace korvalen::storage {
 
@@ -46,12 +50,26 @@ bool BuildLock::Acquire(bool take, const Wait& wait) {
         }
         // Clients wait for a build to finish but never build themselves.
         if (!take) return true;
-        if (platform::CreateFileExclusive(file_, platform::NewProfileText(kSection, kKey, computerName_))) {
+        if (CreateLockFile()) {
             held_ = true;
             return true;
         }
         // Another PC took it between our look and our creation.
         holder = Holder();
+    }
+}
+
+bool BuildLock::CreateLockFile() const {
+    try {
+        return platform::CreateFileExclusive(file_, platform::NewProfileText(kSection, kKey, computerName_));
+    } catch (const platform::PlatformError&) {
+        // A folder this user may not write to is the access error of the
+        // database folder, as the table engine would report it.
+        const QFileInfo folder(QString::fromStdString(std::filesystem::path(file_).parent_path().string()));
+        if (folder.isDir() && !folder.isWritable()) {
+            throw tablestore::EngineError(tablestore::codes::AccessDenied, {}, "cannot write the build lock", file_);
+        }
+        throw;
     }
 }
 

@@ -38,8 +38,17 @@ std::string ExistingFolder(const std::string& folder) {
     return folder;
 }
 
+// ... and that holds a database: on any other folder the commands would
+// only report a missing table, or make files there.
 struct Folder {
-    explicit Folder(const std::string& path) { database.setDirectory(ExistingFolder(path)); }
+    explicit Folder(const std::string& path) {
+        database.setDirectory(ExistingFolder(path));
+        for (const storage::TableLayout& layout : storage::AllTableLayouts()) {
+            if (database.tableExists(layout.name)) return;
+        }
+        throw UsageError("このフォルダにはデータベースがありません: " + path + "\n作成するには korvalen-db init " +
+                         path + " を実行して下さい。");
+    }
     tablestore::Database database;
 };
 
