@@ -7,6 +7,7 @@
 
 #include "anchor.h"
 #include "cursor.h"
+#include "folder_hold.h"
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
@@ -150,6 +151,16 @@ void Session::Connect(bool createAnchor) {
             sqlite3_close_v2(db);
             ReplaceDamagedAnchor(anchor, detail);
         }
+    }
+    // A commit killed in the middle leaves its super-journal, which nothing
+    // else removes: settled here, when the folder's write lock is free.
+    if (onAnchor && HasSuperJournal(folder_) && writer_.TryAcquire()) {
+        try {
+            SettleFolder(folder_, timeout_);
+        } catch (const EngineError&) {
+            // Left for the next open; nothing this connection reads depends on it.
+        }
+        writer_.release();
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_handler(db, &Session::Busy, this);
