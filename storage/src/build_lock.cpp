@@ -1,7 +1,9 @@
 #include "korvalen/storage/build_lock.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "korvalen/platform/errors.h"
@@ -59,9 +61,46 @@ bool BuildLock::Acquire(bool take, const Wait& wait) {
     }
 }
 
+namespace {
+
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
 bool BuildLock::CreateLockFile() const {
+    namespace fs = std::filesystem;
+    const std::string text = platform::NewProfileText(kSection, kKey, computerName_);
+    // The file comes into being with the name already in it: written under
+    // a name of this PC's own, then linked to the lock's name, which fails
+    // when the lock is there. A start killed at any moment so never leaves
+    // a lock that names nobody, which every PC would wait a minute for. (A
+    // name of this PC's own: a left-over one is simply written again.)
+    const fs::path lock = PathOf(file_);
+    const fs::path mine = PathOf(file_ + "." + computerName_ + "~");
+    {
+        errno = 0;
+        std::ofstream out(mine, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out && (errno == ENOSPC || errno == EDQUOT)) {
+            std::error_code ignored;
+            fs::remove(mine, ignored);
+            throw tablestore::EngineError(tablestore::codes::DiskFull, {}, "cannot write the build lock", file_);
+        }
+        if (out) {
+            std::error_code ec;
+            fs::create_hard_link(mine, lock, ec);
+            std::error_code ignored;
+            fs::remove(mine, ignored);
+            if (!ec) return true;
+            if (ec == std::errc::file_exists) return false;
+            // A file system without hard links: made in place below.
+        }
+    }
     try {
-        return platform::CreateFileExclusive(file_, platform::NewProfileText(kSection, kKey, computerName_));
+        return platform::CreateFileExclusive(file_, text);
     } catch (const platform::PlatformError&) {
         // A folder this user may not write to is the access error of the
         // database folder, as the table engine would report it.
