@@ -18,6 +18,7 @@
 #include <sstream>
 #include <thread>
 
+#include "korvalen/storage/case_store.h"
 #include "korvalen/testsupport/child_process.h"
 #include "storage_fixture.h"
 
@@ -185,6 +186,38 @@ TEST(FolderSafetyTest, AListNeverFailsWhileFourProcessesImport) {
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 4 * kImports);
     EXPECT_GT(lists, 3);
     std::cout << lists << " lists beside " << 4 * kImports << " imports (most rows seen " << most << ")\n";
+}
+
+TEST(FolderSafetyTest, ReadingCommandsGoThroughAnotherProcesssEditAndSeeOnlyWhatIsCommitted) {
+    TempFolder root("kvtest-edit");
+    const std::string folder = root.folder("KorvalenDB");
+    ASSERT_EQ(Db({"init", folder}).code, 0);
+    ASSERT_EQ(Db({"import", folder, kSample, "--rate=29.2"}).code, 0);
+    // This process holds the folder's write lock in the middle of saving a
+    // second case, far longer than the tool's lock timeout.
+    tablestore::Database editing;
+    editing.setDirectory(folder);
+    editing.startTransaction();
+    engine::HistoryList history;
+    history.push_back(Entry(2010, 1, 1, 1000, 0, 18));
+    engine::CaseRecord header;
+    header.SEQ = 1;
+    header.GYOSYA_NAME = "途中";
+    SaveCase(editing, header, history);
+    const auto started = std::chrono::steady_clock::now();
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"list", folder},
+                                                 {"export", folder, "0"},
+                                                 {"calc", folder, "0"},
+                                                 {"show", folder, "0"},
+                                                 {"check", folder}}) {
+        SCOPED_TRACE(args[0]);
+        const Outcome r = Db(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out.find("途中"), std::string::npos);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 4s) << "a reader waited for the edit";
+    editing.commit();
+    EXPECT_EQ(Db({"list", folder}).out, "0\t\t\t73\n1\t途中\t\t1\n");
 }
 
 TEST(FolderSafetyTest, ADamagedControlFileIsReportedAsSuchOnceAndMadeAgain) {
