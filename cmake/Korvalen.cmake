@@ -12,14 +12,19 @@ endif()
 # this target builds everything they need there.
 add_custom_target(sanitize_tests)
 
-# korvalen_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [SANITIZE] [QT])
+# korvalen_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [SANITIZE] [QT [QT_MAIN target]])
 # One GoogleTest executable per area, run under CTest with a fixed locale.
 # QT: the tests drive widgets; they run on the offscreen platform inside a
-# QApplication that maps the MS font names, as the program does.
+# QApplication that maps the MS font names, as the program does. QT_MAIN
+# names a main of the area's own (one that makes the program's own
+# application object) in place of the shared one.
 function(korvalen_add_test)
-  cmake_parse_arguments(T "SANITIZE;QT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SANITIZE;QT" "NAME;TIMEOUT;QT_MAIN" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  if(T_QT)
+  if(T_QT AND T_QT_MAIN)
+    set(test_main ${T_QT_MAIN})
+    set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
+  elseif(T_QT)
     set(test_main korvalen_qt_test_main)
     set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
   else()

@@ -80,6 +80,10 @@ ArchiveReader::ArchiveReader(const std::string& path, ArchiveFormat format)
         archive_read_support_format_cab(impl_->a);
     archive_read_support_filter_none(impl_->a);
     // Names without the UTF-8 flag are Shift-JIS, whatever the locale.
+    // libarchive converts them with iconv's CP932, which reads every byte
+    // sequence as base::Cp932ToUtf8 does and refuses the same ones (a test
+    // holds the two tables side by side); its reader cannot hand the raw
+    // bytes over instead.
     archive_read_set_options(impl_->a, "hdrcharset=CP932");
     if (archive_read_open_filename(impl_->a, path.c_str(), kReadBlock) != ARCHIVE_OK) {
         // The file itself opened above, so a refusal here is about its content.

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "arc_error.h"
-#include "cp932.h"
 #include "dos_time.h"
 #include "korvalen/archiver_api.h"
+#include "korvalen/base/cp932.h"
 #include "mszip_encoder.h"
 
 namespace korvalen::archivers {
@@ -29,7 +29,7 @@ struct CabName {
 
 CabName encodeName(const std::string& storedName) {
     CabName n;
-    if (auto sjis = utf8ToCp932(storedName)) {
+    if (auto sjis = base::Utf8ToCp932(storedName)) {
         n.bytes = *sjis;
     } else {
         n.bytes = storedName;

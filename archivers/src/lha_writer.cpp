@@ -1,9 +1,9 @@
 #include "lha_writer.h"
 
 #include "arc_error.h"
-#include "cp932.h"
 #include "crc16.h"
 #include "korvalen/archiver_api.h"
+#include "korvalen/base/cp932.h"
 
 namespace korvalen::archivers {
 namespace {
@@ -35,7 +35,7 @@ struct StoredName {
 };
 
 StoredName encodeName(const std::string& storedName) {
-    auto sjis = utf8ToCp932(storedName);
+    auto sjis = base::Utf8ToCp932(storedName);
     if (!sjis) throw ArcError(ARC_ERR_NAME, "Shift-JIS で表せない文字を含むファイル名は格納できません: " + storedName);
     const size_t slash = sjis->rfind('/');
     // '/' cannot be a trail byte in CP932, so searching the bytes is safe.

@@ -10,6 +10,7 @@
 #include "cab_writer.h"
 #include "file_io.h"
 #include "korvalen/archiver_api.h"
+#include "korvalen/base/cp932.h"
 #include "lha_writer.h"
 #include "operations.h"
 #include "safe_path.h"
@@ -76,7 +77,9 @@ std::string storedNameFor(const std::string& given, const std::string& full, con
         rel = baseName(full);
     rel = cleanRelative(rel);
     if (!rules.keepFolders) rel = baseName(rel);
-    return rel;
+    // Stored as Shift-JIS stores it (〜 and − as ～ and －), so the name that
+    // is compared, logged and written is the one that extracts.
+    return base::NormalizeForCp932(rel);
 }
 
 std::vector<PackItem> collectFiles(const CommandLine& cl, const PackRules& rules) {

@@ -4,6 +4,7 @@
 
 #include "arc_error.h"
 #include "korvalen/archiver_api.h"
+#include "korvalen/base/cp932.h"
 
 namespace korvalen::archivers {
 
@@ -50,11 +51,14 @@ std::string lowerAscii(std::string s) {
 
 bool nameSelected(const std::vector<std::string>& patterns, const std::string& name) {
     if (patterns.empty()) return true;
-    const size_t slash = name.rfind('/');
-    const std::string leaf = slash == std::string::npos ? name : name.substr(slash + 1);
-    for (const auto& p : patterns) {
+    // Names are stored with 〜 and − as ～ and －: a name typed either way selects its member.
+    const std::string stored = base::NormalizeForCp932(name);
+    const size_t slash = stored.rfind('/');
+    const std::string leaf = slash == std::string::npos ? stored : stored.substr(slash + 1);
+    for (const auto& given : patterns) {
+        const std::string p = base::NormalizeForCp932(given);
         if (p.empty() || p == "*" || p == "*.*") return true;
-        if (wildcardMatch(p, name) || (p.find('/') == std::string::npos && wildcardMatch(p, leaf))) return true;
+        if (wildcardMatch(p, stored) || (p.find('/') == std::string::npos && wildcardMatch(p, leaf))) return true;
     }
     return false;
 }

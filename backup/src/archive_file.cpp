@@ -41,7 +41,7 @@ std::vector<std::string> GatherItems(const TArchiveItems& items) {
     return texts;
 }
 
-TArchiveFile::TArchiveFile(ArcWindow owner) : owner_(owner) {}
+TArchiveFile::TArchiveFile(ArcWindow owner) : owner_(owner), clock_(&ThisPcClock()) {}
 
 TArchiveFile::~TArchiveFile() = default;
 
@@ -130,7 +130,7 @@ int TArchiveFile::PackFiles(ArcWindow window, const TArchiverOptions* options, c
         const ArcProgressInfo info{0, 0, name.c_str(), fileName_.c_str()};
         OnProgress(*this, kFilterProgressState, &info, stop);
     };
-    std::vector<std::string> files = FilterFiles(copy, baseFolder, GatherItems(items), abort, progress, clock_);
+    std::vector<std::string> files = FilterFiles(copy, baseFolder, GatherItems(items), abort, progress, *clock_);
     if (abort) return ARC_ERR_CANCELLED;
     if (files.empty()) {
         if (!output_.empty()) output_[0] = '\0';

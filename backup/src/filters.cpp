@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTime>
-#include <ctime>
 #include <set>
 
 #include "korvalen/backup/archive_errors.h"
@@ -13,10 +12,6 @@
 #include "korvalen/platform/paths.h"
 
 namespace korvalen::backup {
-
-TClock SystemClock() {
-    return [] { return std::chrono::system_clock::now(); };
-}
 
 int ExpandTwoDigitYear(int twoDigitYear, int currentYear) {
     constexpr int kWindow = 50;
@@ -41,16 +36,9 @@ int Number(std::string_view digits) {
     return value;
 }
 
-int CurrentLocalYear(const TClock& clock) {
-    const std::time_t now = std::chrono::system_clock::to_time_t(clock());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return local.tm_year + 1900;
-}
+// The year of today's local date, where the window of two-digit years is
+// anchored; the program's one clock gives the date.
+int CurrentLocalYear(const platform::Clock& clock) { return QDate(1899, 12, 30).addDays(clock.Today()).year(); }
 
 // Names are the same file when they are the same text here; on Windows the
 // file system ignores letter case, so names differing only in case are one file.
@@ -242,7 +230,7 @@ bool MatchesMask(std::string_view name, std::string_view mask) { return FoldedMa
 
 std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::string& baseFolder,
                                      const std::vector<std::string>& items, bool& abort,
-                                     const TFilterProgress& progress, const TClock& clock) {
+                                     const TFilterProgress& progress, const platform::Clock& clock) {
     const int year = CurrentLocalYear(clock);
     const auto lower = ReadTimeBound(options.jo, "000000", year, "jo");
     const auto upper = ReadTimeBound(options.job, "235959", year, "job");
@@ -256,6 +244,17 @@ std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::strin
     options.job.clear();
     options.p = 1;
     return {found.begin(), found.end()};
+}
+
+const platform::Clock& ThisPcClock() {
+    static const platform::SystemClock clock;
+    return clock;
+}
+
+std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::string& baseFolder,
+                                     const std::vector<std::string>& items, bool& abort,
+                                     const TFilterProgress& progress) {
+    return FilterFiles(options, baseFolder, items, abort, progress, ThisPcClock());
 }
 
 }  // namespace korvalen::backup

@@ -1,8 +1,12 @@
 // Speed of the two calculations, texts included, on a full grid (999
-// entries) and on a very long history (100,000 entries).
+// entries) and on a very long history (100,000 entries): the engine's and,
+// in the same run, the previous implementation's (names ending in
+// "_previous"), which built a string per cell and needed a copy of the
+// history for the lender's table as well.
 #include <benchmark/benchmark.h>
 
 #include "korvalen/engine/calculation.h"
+#include "previous_calculation.h"
 
 namespace {
 
@@ -39,32 +43,67 @@ engine::CaseRecord BenchCase(int method, std::int64_t entries) {
 
 void Silent(const engine::CalculationWarning&) {}
 
+struct Engine {
+    static engine::ResultTable Lender(const engine::HistoryList& history, const engine::CaseRecord& settings,
+                                      const engine::CalculationOptions& options) {
+        return engine::RunLenderCalculation(history, settings, options);
+    }
+    static engine::ResultTable Recalculation(engine::HistoryList& copy, const engine::CaseRecord& settings,
+                                             const engine::CalculationOptions& options) {
+        return engine::RunCalculation(engine::CalculationKind::Recalculation, copy, settings, options);
+    }
+};
+
+struct Previous {
+    static engine::previous::ResultTable Lender(const engine::HistoryList& history, const engine::CaseRecord& settings,
+                                                const engine::CalculationOptions& options) {
+        // It took only a writable list.
+        engine::HistoryList copy = engine::CopyHistory(history);
+        return engine::previous::RunCalculation(engine::CalculationKind::LenderCalculation, copy, settings, options);
+    }
+    static engine::previous::ResultTable Recalculation(engine::HistoryList& copy, const engine::CaseRecord& settings,
+                                                       const engine::CalculationOptions& options) {
+        return engine::previous::RunCalculation(engine::CalculationKind::Recalculation, copy, settings, options);
+    }
+};
+
 // What the wizard does when the lender's page is left: the lender's table
 // on the history, then the recalculation on a fresh copy.
+template <typename Implementation>
 void BM_BothTables(benchmark::State& state) {
     const engine::HistoryList history = MakeLongHistory(static_cast<int>(state.range(0)));
     const engine::CaseRecord settings = BenchCase(static_cast<int>(state.range(1)), state.range(0));
     const engine::CalculationOptions options{false, Silent};
     for (auto _ : state) {
-        engine::HistoryList lender = engine::CopyHistory(history);
+        auto a = Implementation::Lender(history, settings, options);
         engine::HistoryList copy = engine::CopyHistory(history);
-        engine::ResultTable a =
-            engine::RunCalculation(engine::CalculationKind::LenderCalculation, lender, settings, options);
-        engine::ResultTable b = engine::RunCalculation(engine::CalculationKind::Recalculation, copy, settings, options);
+        auto b = Implementation::Recalculation(copy, settings, options);
         benchmark::DoNotOptimize(a);
         benchmark::DoNotOptimize(b);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-template <engine::CalculationKind kind>
-void BM_OneTable(benchmark::State& state) {
+template <typename Implementation>
+void BM_LenderTable(benchmark::State& state) {
+    const engine::HistoryList history = MakeLongHistory(static_cast<int>(state.range(0)));
+    const engine::CaseRecord settings = BenchCase(static_cast<int>(state.range(1)), state.range(0));
+    const engine::CalculationOptions options{false, Silent};
+    for (auto _ : state) {
+        auto table = Implementation::Lender(history, settings, options);
+        benchmark::DoNotOptimize(table);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+template <typename Implementation>
+void BM_Recalculation(benchmark::State& state) {
     const engine::HistoryList history = MakeLongHistory(static_cast<int>(state.range(0)));
     const engine::CaseRecord settings = BenchCase(static_cast<int>(state.range(1)), state.range(0));
     const engine::CalculationOptions options{false, Silent};
     engine::HistoryList copy = engine::CopyHistory(history);
     for (auto _ : state) {
-        engine::ResultTable table = engine::RunCalculation(kind, copy, settings, options);
+        auto table = Implementation::Recalculation(copy, settings, options);
         benchmark::DoNotOptimize(table);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -78,9 +117,12 @@ void Sizes(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMicrosecond);
 }
 
-BENCHMARK(BM_BothTables)->Apply(Sizes);
-BENCHMARK(BM_OneTable<engine::CalculationKind::LenderCalculation>)->Name("BM_LenderTable")->Apply(Sizes);
-BENCHMARK(BM_OneTable<engine::CalculationKind::Recalculation>)->Name("BM_Recalculation")->Apply(Sizes);
+BENCHMARK(BM_BothTables<Engine>)->Name("BM_BothTables")->Apply(Sizes);
+BENCHMARK(BM_BothTables<Previous>)->Name("BM_BothTables_previous")->Apply(Sizes);
+BENCHMARK(BM_LenderTable<Engine>)->Name("BM_LenderTable")->Apply(Sizes);
+BENCHMARK(BM_LenderTable<Previous>)->Name("BM_LenderTable_previous")->Apply(Sizes);
+BENCHMARK(BM_Recalculation<Engine>)->Name("BM_Recalculation")->Apply(Sizes);
+BENCHMARK(BM_Recalculation<Previous>)->Name("BM_Recalculation_previous")->Apply(Sizes);
 
 }  // namespace
 

@@ -29,9 +29,11 @@ struct CandidateRate {
     }
 };
 
+// One run over the entries. Only a recalculation writes to them (the rates
+// it applied), and only the overload that is given a writable list runs one.
 class Run {
 public:
-    Run(CalculationKind kind, HistoryList& entries, const CaseRecord& c, const CalculationOptions& options)
+    Run(CalculationKind kind, const HistoryList& entries, const CaseRecord& c, const CalculationOptions& options)
         : recalculation_(kind == CalculationKind::Recalculation),
           entries_(entries),
           case_(c),
@@ -39,21 +41,21 @@ public:
           method_(DayCountMethodFrom(c.KEISAN_KIND)),
           overpaymentRate_(RateToFixed(c.KABARAI_RIRITSU)) {}
 
+    // Each row is built where the table will keep it.
     std::vector<ResultRow> Rows() {
         std::vector<ResultRow> rows;
         rows.reserve(entries_.size());
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             index_ = i;
-            rows.push_back(Step(i, rows));
+            Step(i, rows.emplace_back(), rows);
         }
         return rows;
     }
 
 private:
-    ResultRow Step(std::size_t i, std::vector<ResultRow>& rows) {
+    void Step(std::size_t i, ResultRow& row, std::vector<ResultRow>& rows) {
         HistoryEntry& e = *entries_[i];
         const HistoryEntry* prev = i > 0 ? entries_[i - 1].get() : nullptr;
-        ResultRow row;
         row.date = e.date;
         row.borrowing = e.borrowing;
         row.repayment = e.repayment;
@@ -73,10 +75,16 @@ private:
         FixedDays days = 0;
         if (hasPeriod) {
             days = DayCountFixed(periodStart, e.date);
-            row.days = std::llround(e.date - periodStart);
+            // Whole days (always, in this system) are read off the day count.
+            row.days = days % kFixedOne == 0 ? days / kFixedOne : std::llround(e.date - periodStart);
         }
 
-        if (recalculation_) ApplyLimitRate(i, e, prev, k, rows);
+        if (recalculation_) {
+            // The Act only caps a rate: a contract below the limit is kept.
+            const FixedRate contract = e.rate;
+            if (i == 0) firstContract_ = contract;
+            e.rate = std::min(LimitRateChain(i, contract, k, rows), contract);
+        }
         row.appliedRate = e.rate;
 
         std::int64_t interest = 0;
@@ -133,48 +141,50 @@ private:
         if (k != 0) balance_ += YenToMoney(k);
         CheckBalance(balance_);
         row.balance = TruncYen(balance_);
-        return row;
     }
 
-    // The recalculation's rate for the entry: the smaller of the previous
-    // rate and the limit rate the balance calls for, so that it never rises.
-    void ApplyLimitRate(std::size_t i, HistoryEntry& e, const HistoryEntry* prev, std::int64_t k,
-                        std::vector<ResultRow>& rows) {
+    // The limit rate of the entry's period: the smaller of the previous
+    // entry's limit rate and the one the balance calls for, so that it never
+    // rises. The chain is kept apart from the rates applied, so that a
+    // contract cut for a few periods does not pull it down for good.
+    FixedRate LimitRateChain(std::size_t i, FixedRate contract, std::int64_t k, std::vector<ResultRow>& rows) {
         if (i == 0 && case_.HIKI_RIRITU != 0) {
             rate_.Set(LimitRateFor(case_.HIKI_RIRITU));
         } else if (balance_ > 0) {
             rate_.Set(LimitRateFor(TruncYen(balance_)));
-        } else if (prev) {
-            rate_.Set(prev->rate);
+        } else if (i > 0) {
+            rate_.Set(chain_);
         }
 
         if (!case_.SYONITI_UMU) {
-            if (prev) e.rate = std::min(prev->rate, rate_.value);
+            // Without a start date the first entry holds its contract rate
+            // until the second one sets both.
+            chain_ = i > 0 ? std::min(chain_, rate_.value) : contract;
             if (case_.START_DAY != 0 && i == 0) {
                 // A start date with neither a start balance nor a reference
                 // borrowing leaves no rule for the first rate, and a rate of
                 // 0 would run through the whole case. Take the first entry's
                 // borrowing, as the first-day rule does.
                 if (!rate_.known) rate_.Set(LimitRateFor(k));
-                e.rate = rate_.value;
+                chain_ = rate_.value;
             }
             if (case_.START_DAY == 0 && i == 1) {
-                // Without a start date the first entry waits for the second
-                // one to learn its rate.
-                e.rate = rate_.value;
-                entries_[0]->rate = rate_.value;
-                rows[0].appliedRate = rate_.value;
+                chain_ = rate_.value;
+                const FixedRate first = std::min(rate_.value, firstContract_);
+                entries_[0]->rate = first;
+                rows[0].appliedRate = first;
             }
         } else if (i == 0) {
             rate_.Set(LimitRateFor(case_.HIKI_RIRITU != 0 ? case_.HIKI_RIRITU : k));
-            e.rate = rate_.value;
+            chain_ = rate_.value;
         } else {
-            e.rate = std::min(prev->rate, rate_.value);
+            chain_ = std::min(chain_, rate_.value);
         }
+        return chain_;
     }
 
     const bool recalculation_;
-    HistoryList& entries_;
+    const HistoryList& entries_;
     const CaseRecord& case_;
     const CalculationOptions& options_;
     const DayCountMethod method_;
@@ -184,6 +194,8 @@ private:
     std::int64_t unpaid_ = 0;             // U
     std::int64_t unpaidOverpayment_ = 0;  // V
     CandidateRate rate_;                  // R
+    FixedRate chain_ = 0;                 // the limit rate of the previous entry
+    FixedRate firstContract_ = 0;         // the first entry's contract rate
     std::size_t index_ = 0;
 
     // Without a receiver the day count writes the warning to std::cerr itself.
@@ -199,6 +211,14 @@ ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const Cas
                            const CalculationOptions& options) {
     Run run(kind, entries, caseRecord, options);
     ResultTable table(kind);
+    table.Fill(run.Rows(), options.westernCalendar);
+    return table;
+}
+
+ResultTable RunLenderCalculation(const HistoryList& entries, const CaseRecord& caseRecord,
+                                 const CalculationOptions& options) {
+    Run run(CalculationKind::LenderCalculation, entries, caseRecord, options);
+    ResultTable table(CalculationKind::LenderCalculation);
     table.Fill(run.Rows(), options.westernCalendar);
     return table;
 }

@@ -20,6 +20,37 @@ std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
+// Every date a table shows is turned back into a calendar date, so the
+// common range takes C. Neri and L. Schneider's 32-bit method ("Euclidean
+// affine functions and their application to calendar algorithms", 2022):
+// the days are shifted by whole 400-year cycles into unsigned range, and
+// the divisions become multiplications. Exact wherever 4 × shifted days + 3
+// fits 32 bits; other day numbers take the general method below.
+constexpr std::int64_t kFastCycles = 82;
+constexpr std::int64_t kFastShift = 719468 + 146097 * kFastCycles;
+constexpr std::int64_t kFastLimit = 1'000'000'000 - kFastShift;
+
+CivilDate FastCivilFromDays(std::uint32_t shifted) {
+    // Century, counted in a calendar whose years begin on 1 March.
+    const std::uint32_t n1 = 4 * shifted + 3;
+    const std::uint32_t century = n1 / 146097;
+    const std::uint32_t dayOfCentury = n1 % 146097 / 4;
+    // Year of the century and day of that year.
+    const std::uint32_t n2 = 4 * dayOfCentury + 3;
+    const std::uint64_t p2 = std::uint64_t{2939745} * n2;
+    const auto yearOfCentury = static_cast<std::uint32_t>(p2 >> 32);
+    const auto dayOfYear = static_cast<std::uint32_t>(p2 & 0xFFFFFFFFu) / 2939745 / 4;
+    const std::uint32_t year = 100 * century + yearOfCentury;
+    // Month and day, March being month 3.
+    const std::uint32_t n3 = 2141 * dayOfYear + 197913;
+    const std::uint32_t month = n3 >> 16;
+    const std::uint32_t day = (n3 & 0xFFFFu) / 2141;
+    // January and February belong to the next year of the civil calendar.
+    const bool early = dayOfYear >= 306;
+    return CivilDate{static_cast<int>(static_cast<std::int64_t>(year) - 400 * kFastCycles + (early ? 1 : 0)),
+                     static_cast<int>(early ? month - 12 : month), static_cast<int>(day + 1)};
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads 1 to `maxDigits` digits from text starting at pos.
@@ -59,8 +90,15 @@ DayNumber DayNumberFromCivil(int year, int month, int day) {
 }
 
 CivilDate CivilFromDayNumber(DayNumber dayNumber) {
-    // Day numbers are whole; a stray fraction belongs to the day it starts in.
-    const std::int64_t z0 = static_cast<std::int64_t>(std::floor(dayNumber)) - kUnixEpochDay + 719468;
+    // Day numbers are whole; a stray fraction belongs to the day it starts
+    // in. (The floor by hand: the library's costs a call per date shown.)
+    std::int64_t whole = static_cast<std::int64_t>(dayNumber);
+    if (static_cast<DayNumber>(whole) > dayNumber) --whole;
+    const std::int64_t sinceUnixEpoch = whole - kUnixEpochDay;
+    if (sinceUnixEpoch > -kFastShift && sinceUnixEpoch < kFastLimit) {
+        return FastCivilFromDays(static_cast<std::uint32_t>(sinceUnixEpoch + kFastShift));
+    }
+    const std::int64_t z0 = sinceUnixEpoch + 719468;
     const std::int64_t era = (z0 >= 0 ? z0 : z0 - 146096) / 146097;
     const std::int64_t doe = z0 - era * 146097;
     const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;

@@ -5,15 +5,15 @@
 #include <iostream>
 #include <limits>
 
+#include "extended_precision.h"
 #include "korvalen/engine/errors.h"
 #include "korvalen/engine/text_forms.h"
 
 namespace korvalen::engine {
 namespace {
 
-// Every interest formula runs in x87 extended precision, strictly left to
-// right; the yen of the system depend on it.
-using Extended = long double;
+// Every interest formula runs in Extended, strictly left to right; the yen
+// of the system depend on it.
 
 constexpr Extended kDivisor365 = 36500.0L;
 constexpr Extended kDivisor366 = 36600.0L;

@@ -8,21 +8,23 @@
 #include <memory>
 #include <vector>
 
+#include "era_table.h"
 #include "korvalen/engine/errors.h"
 
 namespace korvalen::engine {
 namespace {
 
-struct EraStart {
-    DayNumber firstDay;
-    int firstGregorianYear;
-    std::string name;
-};
-
 constexpr double kMillisPerDay = 86400000.0;
 constexpr DayNumber kUnixEpochDay = 25569;
 
 UDate MillisOf(DayNumber day) { return (day - kUnixEpochDay) * kMillisPerDay; }
+
+std::string FirstCharacterOf(const std::string& text) {
+    if (text.empty()) return text;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    return text.substr(0, length);
+}
 
 // The eras and the day each began, asked of ICU once. ICU also knows the
 // eras before 明治, but the desktop calendar this program grew up on starts
@@ -68,7 +70,7 @@ std::vector<EraStart> LoadEraStarts() {
         eraFormat.format(MillisOf(first), name);
         std::string utf8;
         name.toUTF8String(utf8);
-        eras.push_back(EraStart{first, CivilFromDayNumber(first).year, utf8});
+        eras.push_back(EraStart{first, CivilFromDayNumber(first).year, utf8, FirstCharacterOf(utf8)});
     }
     if (U_FAILURE(status) || eras.empty()) {
         throw CalculationError("和暦（元号）の情報を取得できません。");
@@ -76,20 +78,26 @@ std::vector<EraStart> LoadEraStarts() {
     return eras;
 }
 
+}  // namespace
+
 const std::vector<EraStart>& EraStarts() {
     static const std::vector<EraStart> eras = LoadEraStarts();
     return eras;
 }
 
-}  // namespace
+const EraStart* EraOf(DayNumber day) {
+    const auto& eras = EraStarts();
+    if (day < eras.front().firstDay) return nullptr;
+    // Most dates lie in the latest eras: look from the newest backwards.
+    for (auto era = eras.rbegin(); era != eras.rend(); ++era) {
+        if (era->firstDay <= day) return &*era;
+    }
+    return &eras.front();
+}
 
 std::optional<EraDate> JapaneseEraDateOf(DayNumber day) {
-    const auto& eras = EraStarts();
-    if (day < eras.front().firstDay) return std::nullopt;
-    const EraStart* era = &eras.front();
-    for (const auto& candidate : eras) {
-        if (candidate.firstDay <= day) era = &candidate;
-    }
+    const EraStart* era = EraOf(day);
+    if (!era) return std::nullopt;
     const CivilDate civil = CivilFromDayNumber(day);
     return EraDate{era->name, civil.year - era->firstGregorianYear + 1, civil.month, civil.day};
 }

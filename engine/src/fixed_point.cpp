@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "extended_precision.h"
 #include "korvalen/engine/errors.h"
 
 namespace korvalen::engine {
@@ -11,7 +12,7 @@ namespace korvalen::engine {
 FixedRate RateToFixed(double percent) {
     // llrintl rounds in the current mode, which this program never leaves:
     // to nearest, ties to even.
-    const long double scaled = static_cast<long double>(percent) * 10000.0L;
+    const Extended scaled = static_cast<Extended>(percent) * 10000.0L;
     // Beyond a thousand percent no rate is meaningful, and far beyond it the
     // integer conversion would be undefined.
     if (!std::isfinite(scaled) || std::fabs(scaled) >= 1.0e15L) {
@@ -20,12 +21,21 @@ FixedRate RateToFixed(double percent) {
     return static_cast<FixedRate>(std::llrintl(scaled));
 }
 
-double FixedToPercent(FixedRate rate) { return static_cast<double>(static_cast<long double>(rate) / 10000.0L); }
+double FixedToPercent(FixedRate rate) { return static_cast<double>(static_cast<Extended>(rate) / 10000.0L); }
 
 std::int64_t RoundYen(Money value) { return value >= 0 ? (value + 5000) / kFixedOne : (value - 5000) / kFixedOne; }
 
 FixedDays DayCountFixed(double earlier, double later) {
-    const long double days = static_cast<long double>(later) - static_cast<long double>(earlier);
+    // Whole day numbers, the only kind this system has, subtract exactly in
+    // any precision and need no rounding, which would cost a library call
+    // per period. Anything else is rounded in extended precision.
+    constexpr double kWholeLimit = 1099511627776.0;  // 2^40 days
+    if (std::fabs(earlier) < kWholeLimit && std::fabs(later) < kWholeLimit) {
+        const auto from = static_cast<std::int64_t>(earlier);
+        const auto to = static_cast<std::int64_t>(later);
+        if (static_cast<double>(from) == earlier && static_cast<double>(to) == later) return (to - from) * kFixedOne;
+    }
+    const Extended days = static_cast<Extended>(later) - static_cast<Extended>(earlier);
     return static_cast<FixedDays>(std::llrintl(days * 10000.0L));
 }
 

@@ -3,9 +3,9 @@
 #include <optional>
 #include <vector>
 
+#include "korvalen/base/cp932.h"
 #include "korvalen/engine/field_readers.h"
 #include "korvalen/engine/text_forms.h"
-#include "text_decoding.h"
 
 namespace korvalen::engine {
 namespace {
@@ -96,7 +96,7 @@ std::string RateDecimal(FixedRate rate) {
 HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inputOrder, DayNumber startDay) {
     const bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
     if (bom) bytes.remove_prefix(kUtf8Bom.size());
-    const bool utf8 = bom || IsValidUtf8(bytes);
+    const bool utf8 = bom || base::IsValidUtf8(bytes);
 
     HistoryList entries;
     FixedRate rateAbove = RateToFixed(contractRate);
@@ -114,8 +114,10 @@ HistoryList ReadHistoryCsv(std::string_view bytes, double contractRate, bool inp
         // A line break never falls inside a Shift-JIS character, so each
         // line decodes on its own and a bad byte is reported on its line.
         std::string text(raw);
+        // A byte-order mark says UTF-8; bytes that are not are never guessed at.
+        if (bom && !base::IsValidUtf8(raw)) throw HistoryCsvError(lineNumber, "UTF-8 として読めない文字があります。");
         if (!utf8) {
-            auto decoded = ShiftJisToUtf8(raw);
+            auto decoded = base::Cp932ToUtf8(raw);
             if (!decoded)
                 throw HistoryCsvError(lineNumber, "UTF-8 としても Shift-JIS としても読めない文字があります。");
             text = std::move(*decoded);

@@ -5,15 +5,13 @@
 #include <limits>
 #include <utility>
 
+#include "cell_text.h"
 #include "korvalen/engine/eras.h"
 #include "korvalen/engine/errors.h"
 
 namespace korvalen::engine {
 namespace {
 
-// The formatters below build their few characters by hand: a result table
-// formats some ten thousand cells per run, and the general routines
-// (snprintf, streams) cost more than the calculation itself.
 void AppendTwoDigits(std::string& out, int value) {
     out.push_back(static_cast<char>('0' + value / 10 % 10));
     out.push_back(static_cast<char>('0' + value % 10));
@@ -26,87 +24,40 @@ std::string TwoDigits(int value) {
     return out;
 }
 
-// "yy/mm/dd" after an optional prefix.
-std::string SlashedDate(std::string prefix, int year, int month, int day) {
-    prefix.reserve(prefix.size() + 8);
-    AppendTwoDigits(prefix, year);
-    prefix.push_back('/');
-    AppendTwoDigits(prefix, month);
-    prefix.push_back('/');
-    AppendTwoDigits(prefix, day);
-    return prefix;
-}
-
-std::uint64_t Magnitude(std::int64_t value) {
-    return value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-}
-
-// Three decimals of a four-decimal fixed-point rate, the fourth rounded half
-// away from zero as the format routines of the desktop do.
-std::string ThreeDecimals(FixedRate rate) {
-    const std::uint64_t thousandths = (Magnitude(rate) + 5) / 10;
-    std::string out = rate < 0 && thousandths != 0 ? "-" : "";
-    out += std::to_string(thousandths / 1000);
-    const auto fraction = static_cast<int>(thousandths % 1000);
-    out.push_back('.');
-    out.push_back(static_cast<char>('0' + fraction / 100));
-    AppendTwoDigits(out, fraction);
-    return out;
-}
-
-// The first character of a UTF-8 text.
-std::string FirstCharacter(const std::string& text) {
-    if (text.empty()) return text;
-    const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    return text.substr(0, length);
+// One cell's text from its in-place writer.
+template <typename Writer>
+std::string CellText(Writer write) {
+    char text[kMaxCellText];
+    return std::string(text, write(text));
 }
 
 }  // namespace
 
 void AppendAmount(std::string& out, std::int64_t yen) {
-    char buffer[32];
-    char* const end = buffer + sizeof buffer;
-    char* p = end;
-    std::uint64_t magnitude = Magnitude(yen);
-    int digits = 0;
-    do {
-        if (digits > 0 && digits % 3 == 0) *--p = ',';
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-        ++digits;
-    } while (magnitude != 0);
-    if (yen < 0) *--p = '-';
-    out.append(p, end);
+    char text[kMaxCellText];
+    out.append(text, WriteAmount(text, yen));
 }
 
 std::string FormatAmount(std::int64_t yen) {
-    std::string text;
-    AppendAmount(text, yen);
-    return text;
+    return CellText([&](char* out) { return WriteAmount(out, yen); });
 }
 
-std::string FormatGridRate(FixedRate rate) { return ThreeDecimals(rate) + "%"; }
+std::string FormatGridRate(FixedRate rate) { return FormatTableRate(rate) + "%"; }
 
-std::string FormatTableRate(FixedRate rate) { return ThreeDecimals(rate); }
+std::string FormatTableRate(FixedRate rate) {
+    return CellText([&](char* out) { return WriteTableRate(out, rate); });
+}
 
-std::string FormatDays(std::int64_t days) { return std::to_string(days); }
+std::string FormatDays(std::int64_t days) {
+    return CellText([&](char* out) { return WriteDays(out, days); });
+}
 
 std::string FormatGridDate(DayNumber day) {
-    const CivilDate d = CivilFromDayNumber(day);
-    return SlashedDate({}, d.year % 100, d.month, d.day);
+    return CellText([&](char* out) { return WriteGridDate(out, day); });
 }
 
 std::string FormatResultDate(DayNumber day, bool westernCalendar) {
-    if (!westernCalendar) {
-        if (const auto era = JapaneseEraDateOf(day)) {
-            // An era past its 99th year keeps all its digits.
-            std::string prefix = FirstCharacter(era->eraName);
-            if (era->eraYear >= 100) prefix += std::to_string(era->eraYear / 100);
-            return SlashedDate(std::move(prefix), era->eraYear, era->month, era->day);
-        }
-    }
-    return FormatGridDate(day);
+    return CellText([&](char* out) { return WriteResultDate(out, day, westernCalendar); });
 }
 
 std::string FormatStartDateWestern(DayNumber day) {

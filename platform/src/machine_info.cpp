@@ -1,5 +1,7 @@
 #include "korvalen/platform/machine_info.h"
 
+#include <QFile>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <cerrno>
 #include <vector>
@@ -80,6 +82,56 @@ std::string RegisteredOwner(const AccountReader& reader) {
         return std::string(kOwnerUnreadable);
     }
     return lookup.owner.empty() ? std::string(kUnknownOwner) : lookup.owner;
+}
+
+std::string PrettyNameFromOsRelease(std::string_view osRelease) {
+    constexpr std::string_view kKey = "PRETTY_NAME=";
+    std::string_view value;
+    while (!osRelease.empty()) {
+        const std::size_t end = osRelease.find('\n');
+        std::string_view line = osRelease.substr(0, end);
+        osRelease = end == std::string_view::npos ? std::string_view() : osRelease.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // The last assignment wins, as when the file is read by a shell.
+        if (line.starts_with(kKey)) value = line.substr(kKey.size());
+    }
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        const char quote = value.front();
+        value = value.substr(1, value.size() - 2);
+        if (quote == '\'') return std::string(value);
+        // Inside double quotes a backslash escapes the next character.
+        std::string text;
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '\\' && i + 1 < value.size()) ++i;
+            text += value[i];
+        }
+        return text;
+    }
+    return std::string(value);
+}
+
+std::string OperatingSystemName() {
+    std::string name;
+#ifdef _WIN32
+    name = FromQ(QSysInfo::prettyProductName());
+#else
+    for (const char* file : {"/etc/os-release", "/usr/lib/os-release"}) {
+        QFile osRelease(QString::fromUtf8(file));
+        if (!osRelease.open(QIODevice::ReadOnly)) continue;
+        // A few lines; anything longer is not an os-release file.
+        const QByteArray text = osRelease.read(64 * 1024);
+        name = FromQ(detail::ToQ(PrettyNameFromOsRelease(std::string_view(text.constData(), text.size()))));
+        break;
+    }
+#endif
+    return name.empty() ? std::string("不明") : name;
+}
+
+std::string UserRuntimeFolder() {
+    // Qt applies the rules of the XDG base directories: the folder must
+    // belong to this user and be closed to others, and without
+    // XDG_RUNTIME_DIR a private one is made under the temporary folder.
+    return FromQ(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
 }
 
 }  // namespace korvalen::platform

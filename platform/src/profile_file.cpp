@@ -2,11 +2,11 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QStringList>
 #include <optional>
 #include <stdexcept>
 
+#include "korvalen/base/cp932.h"
 #include "korvalen/platform/errors.h"
 #include "qt_text.h"
 
@@ -22,17 +22,23 @@ struct ProfileText {
     bool crlf = false;
 };
 
-QString Decode(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        return text;
+// UTF-8 (after a byte-order mark, nothing else), else Shift-JIS; nothing
+// for bytes that are neither, which are never guessed at.
+std::optional<QString> Decode(const QByteArray& bytes) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const bool bom = text.starts_with(kBom);
+    if (bom) {
+        text.remove_prefix(kBom.size());
     }
-    QStringDecoder cp932("CP932");
-    if (cp932.isValid()) {
-        return cp932.decode(bytes);
+    if (base::IsValidUtf8(text)) {
+        return ToQ(text);
     }
-    return QString::fromLatin1(bytes);
+    if (bom) {
+        return std::nullopt;
+    }
+    const auto decoded = base::Cp932ToUtf8(text);
+    return decoded ? std::optional<QString>(ToQ(*decoded)) : std::nullopt;
 }
 
 // Nothing when the file does not exist or cannot be read.
@@ -42,7 +48,11 @@ std::optional<ProfileText> Load(const std::string& file) {
         return std::nullopt;
     }
     ProfileText profile;
-    const QString text = Decode(in.readAll());
+    const std::optional<QString> decoded = Decode(in.readAll());
+    if (!decoded) {
+        throw PlatformError("ファイルの文字を読み取れません（UTF-8 でも Shift-JIS でもありません）。\r\n" + file);
+    }
+    const QString& text = *decoded;
     profile.crlf = text.contains(QLatin1String("\r\n"));
     profile.lines = text.split(QLatin1Char('\n'));
     for (QString& line : profile.lines) {

@@ -1,6 +1,7 @@
 #include "korvalen/platform/settings_store.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "korvalen/base/cp932.h"
 #include "korvalen/platform/errors.h"
 #include "korvalen/platform/paths.h"
 #include "qt_text.h"
@@ -39,6 +41,21 @@ QString StoredSpelling(const QStringList& stored, const QString& name) {
 void EnterSection(QSettings& settings, std::string_view section) {
     if (!section.empty()) {
         settings.beginGroup(StoredSpelling(settings.childGroups(), ToQ(section)));
+    }
+}
+
+// QSettings reads its files as UTF-8 and silently mends anything else
+// (a Shift-JIS byte becomes U+FFFD, a Latin-1 one disappears), and would
+// write the mended values back. A file that is not UTF-8 is refused instead.
+void RequireUtf8(const QString& file) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return;  // missing: QSettings reads it as empty and creates it on writing
+    }
+    const QByteArray bytes = in.readAll();
+    if (!base::IsValidUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+        throw PlatformError("設定ファイルの文字を読み取れません（UTF-8 ではありません）。\r\n" +
+                            FromQ(QDir::toNativeSeparators(file)));
     }
 }
 
@@ -94,7 +111,9 @@ std::string IniSettingsStore::FileFor(std::string_view key) const {
 
 std::string IniSettingsStore::Read(std::string_view key, std::string_view section, std::string_view name,
                                    std::string_view fallback) const {
-    QSettings settings(ToQ(FileFor(key)), QSettings::IniFormat);
+    const QString file = ToQ(FileFor(key));
+    RequireUtf8(file);
+    QSettings settings(file, QSettings::IniFormat);
     EnterSection(settings, section);
     const QString stored = StoredSpelling(settings.childKeys(), ToQ(name));
     const QVariant value = settings.value(stored);
@@ -114,6 +133,7 @@ void IniSettingsStore::Write(std::string_view key, std::string_view section, std
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
         throw PlatformError("設定を保存できませんでした。\r\n" + FromQ(QDir::toNativeSeparators(file)));
     }
+    RequireUtf8(file);
     QSettings settings(file, QSettings::IniFormat);
     EnterSection(settings, section);
     settings.setValue(StoredSpelling(settings.childKeys(), ToQ(name)), ToQ(value));
@@ -125,6 +145,7 @@ void IniSettingsStore::Remove(std::string_view key, std::string_view section, st
     if (!QFileInfo::exists(file)) {
         return;
     }
+    RequireUtf8(file);
     QSettings settings(file, QSettings::IniFormat);
     EnterSection(settings, section);
     const QString stored = StoredSpelling(settings.childKeys(), ToQ(name));

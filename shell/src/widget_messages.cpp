@@ -72,7 +72,13 @@ Answer WidgetMessages::Show(MessageType type, Buttons buttons, const std::string
     if (parent == nullptr) parent = fallbackParent_;
     QMessageBox box(IconOf(type), TitleOf(type), BoxText(text), ButtonsOf(buttons), parent);
     box.setAccessibleName(TitleOf(type));
-    return AnswerOf(box.exec());
+    // A box shown while the hourglass is up (start-up, a long action)
+    // waits for the user: it gets the normal pointer.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const Answer answer = AnswerOf(box.exec());
+    if (busy) QApplication::restoreOverrideCursor();
+    return answer;
 }
 
 }  // namespace korvalen::shell

@@ -16,6 +16,11 @@ using platform::Buttons;
 using platform::MessageType;
 namespace codes = tablestore::codes;
 
+// Codes of the program's table of engine errors that our table engine never
+// raises (it has no index versions, no engine to initialise and no network
+// control file). Their rows stay so that the table is the program's whole
+// list: an engine that raises one gets its own message, not the unexpected
+// error's.
 constexpr std::uint16_t kIndexOutOfDate = 12034;
 constexpr std::uint16_t kEngineNotInitialised = 10758;
 constexpr std::uint16_t kNetworkInitFailed = 11265;
@@ -148,10 +153,20 @@ public:
         }
     }
 
+    // Three kinds of error pass without a word: a disconnected automation
+    // server ("起動されたオブジェクトは…"), an edit's rejected input ("入力値が
+    // 不正です", already shown at the field) and an archiver library that could
+    // not be loaded (its text names the "形式書庫"). They were once found by
+    // those words in their text; now such an error carries PassOverSilently
+    // (of ours, only ENoArchiverDLL does), and an error that merely holds the
+    // words is shown like any other.
+    AfterError User(const base::UserError& e) {
+        if (e.Notice() == base::ErrorNotice::PassOverSilently) return AfterError::GoOn;
+        if (dynamic_cast<const tablestore::DataError*>(&e) != nullptr) return Data(e.what());
+        return Other(e.what(), dynamic_cast<const OutOfResources*>(&e) != nullptr);
+    }
+
     AfterError Other(const std::string& text, bool outOfResources) {
-        for (std::string_view harmless : {"起動されたオブジェクトは", "入力値が不正です", "形式書庫"}) {
-            if (text.find(harmless) != std::string::npos) return AfterError::GoOn;
-        }
         messages_.Show(MessageType::Error, Buttons::Ok, text);
         if (outOfResources && text.find("現在印刷中") != std::string::npos) {
             messages_.Show(MessageType::Error, Buttons::Ok,
@@ -209,13 +224,11 @@ platform::AfterError HandleAppError(KorvalenDB& dataModule, std::exception_ptr e
         std::rethrow_exception(error);
     } catch (const tablestore::EngineError& e) {
         return handler.Engine(e);
-    } catch (const tablestore::DataError& e) {
-        return handler.Data(e.message());
+    } catch (const base::UserError& e) {
+        return handler.User(e);
     } catch (const std::bad_alloc&) {
         // The same situation as the engine's own out-of-memory code.
         return handler.Memory();
-    } catch (const OutOfResources& e) {
-        return handler.Other(e.what(), true);
     } catch (const std::exception& e) {
         return handler.Other(e.what(), false);
     }

@@ -36,8 +36,8 @@ std::vector<CaseListRow> ListCases(tablestore::Database& database) {
         for (cases.first(); !cases.eof(); cases.next()) {
             CaseListRow row;
             row.seq = cases.fieldByName("SEQ").asInteger();
-            row.creditor = cases.fieldByName("GYOSYA_NAME").asString();
-            row.debtor = cases.fieldByName("NAME").asString();
+            row.creditor = cases.fieldByName(kCreditorNameColumn.name).asString();
+            row.debtor = cases.fieldByName(kDebtorNameColumn.name).asString();
             entries.setRange({engine::kCaseCode, row.seq});
             row.entryCount = entries.recordCount();
             rows.push_back(std::move(row));
@@ -84,15 +84,15 @@ std::int32_t DuplicateCase(tablestore::Database& database, std::int32_t seq) {
             throw tablestore::DataError("複製する事件（事件番号 " + std::to_string(seq) +
                                         "）が見つかりません。\r\n他のパソコンで削除された可能性があります。");
         }
-        const std::string name = from.fieldByName("NAME").asString() + std::string(kCopySuffix);
-        const std::string creditor = from.fieldByName("GYOSYA_NAME").asString() + std::string(kCopySuffix);
-        CheckTextFits("複製後の債務者名（末尾に「(コピー)」が付きます）", name, 40);
-        CheckTextFits("複製後の債権者名（末尾に「(コピー)」が付きます）", creditor, 40);
+        const std::string name = from.fieldByName(kDebtorNameColumn.name).asString() + std::string(kCopySuffix);
+        const std::string creditor = from.fieldByName(kCreditorNameColumn.name).asString() + std::string(kCopySuffix);
+        CheckTextFits("複製後の債務者名（末尾に「(コピー)」が付きます）", name, kDebtorNameColumn.width);
+        CheckTextFits("複製後の債権者名（末尾に「(コピー)」が付きます）", creditor, kCreditorNameColumn.width);
         to.append();
         to.fieldByName("CODE").setInteger(engine::kCaseCode);
         to.fieldByName("SEQ").setInteger(newSeq);
-        to.fieldByName("NAME").setString(name);
-        to.fieldByName("GYOSYA_NAME").setString(creditor);
+        to.fieldByName(kDebtorNameColumn.name).setString(name);
+        to.fieldByName(kCreditorNameColumn.name).setString(creditor);
         for (int i = kFirstCopiedCaseField; i < from.fieldCount(); ++i) to.field(i).assign(from.field(i));
         to.post();
 

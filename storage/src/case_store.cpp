@@ -18,9 +18,9 @@ namespace {
 using tablestore::Table;
 
 void WriteHeaderColumns(Table& cases, const engine::CaseRecord& header) {
-    cases.fieldByName("NAME").setString(header.NAME);
-    cases.fieldByName("GYOSYA_NAME").setString(header.GYOSYA_NAME);
-    cases.fieldByName("BIKO").setString(header.BIKO);
+    cases.fieldByName(kDebtorNameColumn.name).setString(header.NAME);
+    cases.fieldByName(kCreditorNameColumn.name).setString(header.GYOSYA_NAME);
+    cases.fieldByName(kRemarksColumn.name).setString(header.BIKO);
     cases.fieldByName("RIRITSU").setFloat(header.RIRITSU);
     cases.fieldByName("KABARAI_RIRITSU").setFloat(header.KABARAI_RIRITSU);
     cases.fieldByName("START_KARI").setInteger(header.START_KARI);
@@ -39,9 +39,9 @@ engine::CaseRecord ReadHeaderColumns(Table& cases, std::int32_t seq) {
     engine::CaseRecord header;
     header.CODE = engine::kCaseCode;
     header.SEQ = seq;
-    header.NAME = cases.fieldByName("NAME").asString();
-    header.GYOSYA_NAME = cases.fieldByName("GYOSYA_NAME").asString();
-    header.BIKO = cases.fieldByName("BIKO").asString();
+    header.NAME = cases.fieldByName(kDebtorNameColumn.name).asString();
+    header.GYOSYA_NAME = cases.fieldByName(kCreditorNameColumn.name).asString();
+    header.BIKO = cases.fieldByName(kRemarksColumn.name).asString();
     header.RIRITSU = cases.fieldByName("RIRITSU").asFloat();
     header.KABARAI_RIRITSU = cases.fieldByName("KABARAI_RIRITSU").asFloat();
     header.START_KARI = cases.fieldByName("START_KARI").asInteger();
@@ -91,9 +91,9 @@ void WriteCase(tablestore::Database& database, std::int32_t seq, const engine::C
 // Apart from the SEQ check, so that SaveNewCase checks its preferred number
 // in place of the header's.
 void CheckFieldsFit(const engine::CaseRecord& header, const engine::HistoryList& history) {
-    CheckTextFits("債権者名", header.GYOSYA_NAME, 40);
-    CheckTextFits("債務者名", header.NAME, 40);
-    CheckTextFits("備考", header.BIKO, 160);
+    CheckTextFits("債権者名", header.GYOSYA_NAME, kCreditorNameColumn.width);
+    CheckTextFits("債務者名", header.NAME, kDebtorNameColumn.width);
+    CheckTextFits("備考", header.BIKO, kRemarksColumn.width);
     if (history.size() > static_cast<std::size_t>(kHighestSeq) + 1) {
         throw tablestore::DataError("取引が多すぎるため保存できません。\r\n一つの事件に保存できる取引は " +
                                     engine::FormatAmount(kHighestSeq + 1) + " 件までです。");

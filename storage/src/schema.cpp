@@ -6,13 +6,21 @@ namespace korvalen::storage {
 
 using tablestore::FieldType;
 
+namespace {
+
+tablestore::FieldDef TextField(const TextColumn& column) {
+    return {std::string(column.name), FieldType::String, column.width};
+}
+
+}  // namespace
+
 TableLayout CaseTableLayout() {
     return {kCaseTable,
             {{"CODE", FieldType::Int16, 0, true},
              {"SEQ", FieldType::Int16, 0, true},
-             {"NAME", FieldType::String, 40},
-             {"GYOSYA_NAME", FieldType::String, 40},
-             {"BIKO", FieldType::String, 160},
+             TextField(kDebtorNameColumn),
+             TextField(kCreditorNameColumn),
+             TextField(kRemarksColumn),
              {"START_DAY", FieldType::Date},
              {"KEISAN_KIND", FieldType::Int16},
              {"RIRITSU", FieldType::Float},
@@ -43,12 +51,12 @@ TableLayout PcTableLayout() {
     return {kPcTable,
             {{"VER", FieldType::Int32, 0, true},
              {"CODE", FieldType::Int32, 0, true},
-             {"PCNAME", FieldType::String, 30},
-             {"USERNAME", FieldType::String, 30},
+             TextField(kPcNameColumn),
+             TextField(kUserNameColumn),
              {"CS_KUBUN", FieldType::Boolean},
              {"CreateDate", FieldType::Date},
              {"LOGON_KUBUN", FieldType::Boolean},
-             {"VERSION", FieldType::String, 12},
+             TextField(kVersionColumn),
              {"VERUPFLG", FieldType::Boolean}},
             "VER;CODE"};
 }
@@ -59,7 +67,7 @@ TableLayout OptionsTableLayout() {
              {"BARCODE", FieldType::Boolean},
              {"HENSAIHOUHOU_TAB", FieldType::Int32},
              {"PREF", FieldType::Boolean},
-             {"PROXY_ADDRESS", FieldType::String, 60},
+             TextField(kProxyAddressColumn),
              {"PROXY_PORT", FieldType::Int16}},
             ""};
 }

@@ -46,12 +46,12 @@ void WriteSettingsOptions(platform::SettingsStore& settings, std::string_view pr
 }
 
 void StoreOptionsRow(tablestore::Database& database, const SharedOptions& options) {
-    CheckTextFits("プロキシサーバーのアドレス", options.proxyAddress, 60);
+    CheckTextFits("プロキシサーバーのアドレス", options.proxyAddress, kProxyAddressColumn.width);
     tablestore::Table table(database, std::string(kOptionsTable));
     table.open();
     table.first();
     table.edit();
-    table.fieldByName("PROXY_ADDRESS").setString(options.proxyAddress);
+    table.fieldByName(kProxyAddressColumn.name).setString(options.proxyAddress);
     table.fieldByName("PROXY_PORT").setInteger(PortToColumn(options.proxyPort));
     table.fieldByName("HENSAIHOUHOU_TAB").setInteger(OptionBits(options));
     table.post();
@@ -68,7 +68,7 @@ std::optional<SharedOptions> ReadOptionsRow(tablestore::Database& database) {
     options.hideUpdateDialog = (bits & kHideUpdateDialogBit) != 0;
     options.useProxy = (bits & kUseProxyBit) != 0;
     if (options.useProxy) {
-        options.proxyAddress = table.fieldByName("PROXY_ADDRESS").asString();
+        options.proxyAddress = table.fieldByName(kProxyAddressColumn.name).asString();
         options.proxyPort = PortFromColumn(table.fieldByName("PROXY_PORT").asInteger());
     }
     return options;

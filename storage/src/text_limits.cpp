@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
+#include "korvalen/base/cp932.h"
 #include "korvalen/tablestore/errors.h"
-#include "korvalen/tablestore/field.h"
 
 namespace korvalen::storage {
 
@@ -21,7 +21,7 @@ std::size_t Utf8CharLength(unsigned char lead) {
 }  // namespace
 
 void CheckTextFits(std::string_view caption, std::string_view text, int maxBytes) {
-    const auto length = tablestore::Cp932Length(text);
+    const auto length = base::Cp932Length(text);
     if (!length) {
         throw tablestore::DataError(std::string(caption) + "に保存できない文字が含まれています。\r\n" +
                                     "Shift-JIS にない文字（絵文字、一部の旧字体など）を別の文字に置き換えて下さい。");
@@ -41,7 +41,7 @@ std::string FitCp932(std::string_view text, int maxBytes) {
         std::string_view character = text.substr(at, size);
         at += size;
         std::size_t bytes = 1;
-        if (const auto measured = tablestore::Cp932Length(character)) {
+        if (const auto measured = base::Cp932Length(character)) {
             bytes = *measured;
         } else {
             character = "?";

@@ -5,7 +5,7 @@
 #include <limits>
 #include <optional>
 
-#include "cp932.h"
+#include "korvalen/base/cp932.h"
 #include "korvalen/tablestore/errors.h"
 #include "layout.h"
 
@@ -91,13 +91,16 @@ int CompareStored(const Value& a, const Value& b) {
 
 Value StoreText(const FieldDef& def, std::string_view utf8) {
     if (def.type == FieldType::String) {
-        auto bytes = Cp932Length(utf8);
+        if (!base::IsValidUtf8(utf8)) Refuse(def, "に渡された文字列が UTF-8 として正しくありません。");
+        // Kept as the CP932 text it is measured as: 〜 and − become ～ and －.
+        std::string text = base::NormalizeForCp932(utf8);
+        auto bytes = base::Cp932Length(text);
         if (!bytes) Refuse(def, "に Shift-JIS で表せない文字があります。");
         if (*bytes > static_cast<std::size_t>(def.size)) {
             Refuse(def, "の文字列が長すぎます（Shift-JIS で " + std::to_string(*bytes) + " バイト、最大 " +
                             std::to_string(def.size) + " バイト）。");
         }
-        return Value::Text(std::string(utf8));
+        return Value::Text(std::move(text));
     }
     // An empty text empties a field of any other type.
     if (utf8.empty()) return Value{};

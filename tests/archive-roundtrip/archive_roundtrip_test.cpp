@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cp932.h"
 #include "korvalen/backup/archive_errors.h"
 #include "korvalen/backup/archive_file.h"
 #include "korvalen/backup/archiver_libraries.h"
+#include "korvalen/base/cp932.h"
 #include "sample_database.h"
 #include "test_support.h"
 
@@ -31,7 +31,7 @@ std::vector<std::string> FileNames(const fs::path& folder) {
 }
 
 // lhasa writes stored names out as the raw Shift-JIS bytes they are.
-std::string AsCp932(const std::string& utf8) { return korvalen::archivers::utf8ToCp932(utf8).value(); }
+std::string AsCp932(const std::string& utf8) { return korvalen::base::Utf8ToCp932(utf8).value(); }
 
 class ArchiveRoundTrip : public ::testing::Test {
 protected:

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <cstring>
 #include <functional>
 #include <random>
@@ -11,8 +13,8 @@
 #include "archive_reader.h"
 #include "cab_writer.h"
 #include "command_line.h"
-#include "cp932.h"
 #include "crc16.h"
+#include "korvalen/base/cp932.h"
 #include "lha_writer.h"
 #include "mszip_encoder.h"
 #include "output_text.h"
@@ -55,14 +57,33 @@ TEST(CabChecksum, PacksLeftoverBytesFirstByteHighest) {
     EXPECT_EQ(cabChecksum(b, 7, 0), 0x04030201u ^ 0x050607u);
 }
 
-TEST(Cp932, RoundTripsJapaneseAndRefusesWhatWouldChange) {
-    const auto sjis = utf8ToCp932("債権者一覧①ﾃﾞｰﾀ.dat");
-    ASSERT_TRUE(sjis);
-    EXPECT_EQ(sjis->substr(0, 2), "\x8d\xc2");
-    EXPECT_EQ(cp932ToUtf8(*sjis), "債権者一覧①ﾃﾞｰﾀ.dat");
-    EXPECT_FALSE(utf8ToCp932("波〜線"));  // would come back as a different character
-    EXPECT_FALSE(utf8ToCp932("\xF0\x9F\x98\x80"));
-    EXPECT_FALSE(cp932ToUtf8("\x81"));
+// libarchive reads Shift-JIS member names through iconv's CP932; names must
+// read as base::Cp932ToUtf8 reads them (and writes them), byte for byte.
+TEST(Cp932, IconvReadsEveryNameAsTheSharedModuleDoes) {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    auto viaIconv = [cd](std::string in) -> std::optional<std::string> {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char out[16];
+        char* inPtr = in.data();
+        char* outPtr = out;
+        size_t inLeft = in.size(), outLeft = sizeof out;
+        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) return std::nullopt;
+        return std::string(out, sizeof out - outLeft);
+    };
+    int readable = 0;
+    for (int lead = 0x00; lead <= 0xFF; ++lead) {
+        for (int trail = -1; trail <= 0xFF; ++trail) {
+            // "あ" before a single byte, so that no run of ASCII is taken on its own.
+            const std::string bytes = trail < 0 ? std::string("\x82\xA0") + static_cast<char>(lead)
+                                                : std::string{static_cast<char>(lead), static_cast<char>(trail)};
+            const auto ours = base::Cp932ToUtf8(bytes);
+            ASSERT_EQ(ours, viaIconv(bytes)) << std::hex << lead << " " << trail;
+            readable += ours.has_value();
+        }
+    }
+    iconv_close(cd);
+    EXPECT_GT(readable, 17000);
 }
 
 TEST(CommandText, ParsesTheCallsOfBackupAndRestore) {

@@ -10,10 +10,10 @@
 #include <cstring>
 
 #include "cab_writer.h"
-#include "cp932.h"
 #include "crc16.h"
 #include "dos_time.h"
 #include "file_io.h"
+#include "korvalen/base/cp932.h"
 #include "lha_writer.h"
 #include "sample_database.h"
 #include "test_support.h"
@@ -74,11 +74,36 @@ TEST(Pack, StoresShiftJisNamesAndFolderPartsOnlyForRelativeNames) {
                   .code,
               0);
     const std::string raw = readFile(lzh);
-    EXPECT_THAT(raw, HasSubstr(*utf8ToCp932("債権者.dat")));
+    EXPECT_THAT(raw, HasSubstr(*base::Utf8ToCp932("債権者.dat")));
     const auto listed = lha().run("l \"" + lzh + "\"");
     EXPECT_THAT(listed.text, HasSubstr("sub/債権者.dat"));
     EXPECT_THAT(listed.text, HasSubstr(" top.dat"));
     EXPECT_THAT(listed.text, ::testing::Not(HasSubstr(dir.folder())));
+}
+
+// Linux input methods type 〜 and − where Windows has ～ and －: the stored
+// name is the Windows one, in both formats, and selects by either spelling.
+TEST(Pack, WaveDashAndMinusInNamesAreStoredAsTheirShiftJisForms) {
+    TempDir dir;
+    const std::string file = dir / "in/波〜線−1.dat";
+    writeFile(file, "x");
+    const std::string lzh = dir / "n.lzh", cabinet = dir / "n.cab";
+    const struct {
+        const Library& library;
+        std::string archive, pack, unpack, out;
+    } cases[] = {
+        {lha(), lzh, lhaPackCommand(lzh, {file}), lhaUnpackCommand(lzh, dir.folder("lzh")), dir / "lzh"},
+        {cab(), cabinet, cabPackCommand(cabinet, {file}), "-x \"" + cabinet + "\" \"" + dir.folder("cab") + "\"",
+         dir / "cab"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
+        ASSERT_EQ(c.library.run(c.pack).code, 0);
+        EXPECT_THAT(readFile(c.archive), HasSubstr(*base::Utf8ToCp932("波～線－1.dat")));
+        // Selected by the name as the user typed it.
+        ASSERT_EQ(c.library.run(c.unpack + " \"波〜線−1.dat\"").code, 0);
+        EXPECT_EQ(folderContents(c.out), (std::map<std::string, std::string>{{"波～線－1.dat", "x"}}));
+    }
 }
 
 TEST(Pack, UpdateReplacesAndAddsMembers) {
@@ -209,7 +234,7 @@ std::string craftLha(const std::vector<std::pair<std::string, std::string>>& mem
         f.packedSize = f.originalSize = static_cast<uint32_t>(data.size());
         f.mtime = 1700000000;
         f.dataCrc = crc16Update(0, reinterpret_cast<const uint8_t*>(data.data()), data.size());
-        const std::string sjis = utf8ToCp932(name).value_or(name);
+        const std::string sjis = base::Utf8ToCp932(name).value_or(name);
         const size_t slash = sjis.rfind('/');
         f.fileName = slash == std::string::npos ? sjis : sjis.substr(slash + 1);
         f.folder = slash == std::string::npos ? "" : sjis.substr(0, slash);

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "cp932.h"
+#include "korvalen/base/cp932.h"
 #include "sample_database.h"
 #include "test_support.h"
 
@@ -14,25 +14,12 @@ namespace {
 
 using ::testing::HasSubstr;
 
-bool validUtf8(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += n;
-    }
-    return true;
-}
-
 // Tools that write the stored Shift-JIS bytes as the file name: read those
 // names back as Shift-JIS.
 std::map<std::string, std::string> contentsByName(const fs::path& root) {
     std::map<std::string, std::string> out;
     for (auto& [name, data] : folderContents(root))
-        out[validUtf8(name) ? name : cp932ToUtf8(name).value_or(name)] = data;
+        out[base::IsValidUtf8(name) ? name : base::Cp932ToUtf8(name).value_or(name)] = data;
     return out;
 }
 

@@ -5,23 +5,17 @@
 
 #include <array>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
+
+#include "korvalen/testsupport/files.h"
 
 namespace korvalen::archivers::test {
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string readFile(const fs::path& p) { return testsupport::ReadWholeFile(p); }
 
 void writeFile(const fs::path& p, const std::string& bytes) {
     fs::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    testsupport::WriteWholeFile(p, bytes);
 }
 
 std::map<std::string, std::string> folderContents(const fs::path& root) {

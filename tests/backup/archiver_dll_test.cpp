@@ -58,6 +58,8 @@ TEST_F(ArchiverDll, MissingLibraryNamesItInTheUsersWords) {
             ADD_FAILURE() << "loaded from an empty folder";
         } catch (const ENoArchiverDLL& e) {
             EXPECT_STREQ(e.what(), c.message);
+            // The error handler passes it over without a word.
+            EXPECT_EQ(e.Notice(), base::ErrorNotice::PassOverSilently);
         }
         EXPECT_FALSE(ArchiverLibraries::Obtain(c.kind).Loaded());
     }

@@ -16,17 +16,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TClock ClockAt(int year) {
-    return [year] {
-        std::tm local{};
-        local.tm_year = year - 1900;
-        local.tm_mon = 5;
-        local.tm_mday = 15;
-        local.tm_hour = 12;
-        local.tm_isdst = -1;
-        return std::chrono::system_clock::from_time_t(std::mktime(&local));
-    };
-}
+platform::FixedClock ClockAt(int year) { return platform::FixedClock(platform::DayNumberOf(year, 6, 15)); }
 
 class FilterFilesTest : public fixtures::BridgeTest {
 protected:

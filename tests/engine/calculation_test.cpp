@@ -55,6 +55,13 @@ const std::vector<EntrySpec> kThreeEntries = {
 const std::vector<EntrySpec> kOverpaid = {
     {"2005-01-10", 50000, 0}, {"2005-03-10", 0, 60000}, {"2005-06-10", 30000, 0}, {"2005-07-10", 0, 10000}};
 
+// A loan at 29.2 % whose contract was cut to 15 % for two periods.
+const std::vector<EntrySpec> kPassingCut = {{"2005-01-10", 300000, 0, 29.2},
+                                            {"2005-02-10", 0, 20000, 29.2},
+                                            {"2005-03-10", 0, 20000, 15},
+                                            {"2005-04-10", 0, 20000, 15},
+                                            {"2005-05-10", 0, 20000, 29.2}};
+
 CaseRecord OverpaidCase(int seisanKind, bool firstDay) {
     return With(BaseCase(), [&](CaseRecord& c) {
         c.KABARAI_RIRITSU = 5;
@@ -137,6 +144,40 @@ const std::vector<Scenario>& Scenarios() {
           {"20.000", "1,528", "0", "150,000", "1,528", "0", ""},
           {"18.000", "2,071", "56,401", "93,599", "-1,528", "0", ""},
           {"18.000", "1,430", "8,570", "85,029", "", "0", ""}}},
+        {"a contract under the limit is never raised to it",
+         kRecalc,
+         BaseCase(),
+         {{"2005-01-10", 300000, 0, 10}, {"2005-02-10", 0, 20000, 10}, {"2005-03-10", 0, 20000, 10}},
+         {{"10.000", "0", "0", "300,000", "", "0", ""},
+          {"10.000", "2,547", "17,453", "282,547", "", "0", ""},
+          {"10.000", "2,167", "17,833", "264,714", "", "0", ""}}},
+        {"a contract under the limit with first-day interest at the contract rate",
+         kRecalc,
+         OverpaidCase(0, true),
+         {{"2005-01-10", 50000, 0, 10},
+          {"2005-03-10", 0, 60000, 10},
+          {"2005-06-10", 30000, 0, 10},
+          {"2005-07-10", 0, 10000, 10}},
+         {{"10.000", "13", "0", "50,000", "13", "0", ""},
+          {"10.000", "808", "59,179", "-9,179", "-13", "0", ""},
+          {"10.000", "8", "0", "20,706", "8", "115", "0"},
+          {"10.000", "170", "9,822", "10,884", "-8", "0", ""}}},
+        {"a passing contract cut lowers only its own periods",
+         kRecalc,
+         BaseCase(),
+         kPassingCut,
+         {{"18.000", "0", "0", "300,000", "", "0", ""},
+          {"18.000", "4,586", "15,414", "284,586", "", "0", ""},
+          {"15.000", "3,274", "16,726", "267,860", "", "0", ""},
+          {"15.000", "3,412", "16,588", "251,272", "", "0", ""},
+          {"18.000", "3,717", "16,283", "234,989", "", "0", ""}}},
+        {"row 1, rewritten by the second entry, keeps a lower first contract",
+         kRecalc,
+         BaseCase(),
+         {{"2005-01-10", 300000, 0, 10}, {"2005-02-10", 0, 20000, 29.2}, {"2005-03-10", 0, 20000, 12}},
+         {{"10.000", "0", "0", "300,000", "", "0", ""},
+          {"18.000", "4,586", "15,414", "284,586", "", "0", ""},
+          {"12.000", "2,619", "17,381", "267,205", "", "0", ""}}},
         {"start balance decides the first rate",
          kRecalc,
          With(BaseCase(), [](CaseRecord& c) { c.START_DAY = Day("2005-01-01"), c.START_KARI = 500000; }),
@@ -222,12 +263,15 @@ TEST(RunCalculation, TableShapeAndPadding) {
     EXPECT_EQ(RunCalculation(kLender, manyEntries, BaseCase()).rowCount(), 61);
 }
 
-TEST(RunCalculation, RecalculationWritesRatesIntoTheCopyOnly) {
-    const auto history = MakeHistory(kThreeEntries);
+TEST(RunCalculation, RecalculationWritesTheAppliedRatesIntoTheCopyOnly) {
+    const auto history = MakeHistory(kPassingCut);
     auto copy = CopyHistory(history);
     const ResultTable first = RunCalculation(kRecalc, copy, BaseCase());
-    for (const auto& e : copy) EXPECT_EQ(e->rate, 180000);
-    for (const auto& e : history) EXPECT_EQ(e->rate, 292000);
+    std::vector<FixedRate> copied, kept;
+    for (const auto& e : copy) copied.push_back(e->rate);
+    for (const auto& e : history) kept.push_back(e->rate);
+    EXPECT_EQ(copied, (std::vector<FixedRate>{180000, 180000, 150000, 150000, 180000}));
+    EXPECT_EQ(kept, (std::vector<FixedRate>{292000, 292000, 150000, 150000, 292000}));
 
     // A second run over the same copy gives the same table.
     const ResultTable second = RunCalculation(kRecalc, copy, BaseCase());
@@ -237,7 +281,7 @@ TEST(RunCalculation, RecalculationWritesRatesIntoTheCopyOnly) {
 
     auto lenderEntries = CopyHistory(history);
     RunCalculation(kLender, lenderEntries, BaseCase());
-    for (const auto& e : lenderEntries) EXPECT_EQ(e->rate, 292000);
+    for (std::size_t i = 0; i < history.size(); ++i) EXPECT_EQ(lenderEntries[i]->rate, history[i]->rate);
 }
 
 TEST(RunCalculation, ThreeYearWarningNamesTheEntryAndTheRunGoesOn) {

@@ -54,6 +54,11 @@ TEST(FixedPoint, LimitRateBoundaries) {
 TEST(FixedPoint, DayCountIsWholeDaysTimesTenThousand) {
     EXPECT_EQ(DayCountFixed(Day("2005-01-10"), Day("2005-02-10")), 310000);
     EXPECT_EQ(DayCountFixed(Day("2005-02-10"), Day("2005-01-10")), -310000);
+    // A fraction of a day, which no date of this system has, still rounds
+    // to the nearest ten-thousandth.
+    EXPECT_EQ(DayCountFixed(0.0, 0.00006103515625), 1);  // 0.61 ten-thousandths
+    EXPECT_EQ(DayCountFixed(0.5, 1.0), 5000);
+    EXPECT_EQ(DayCountFixed(1.0e16, 1.0e16 + 2.0), 20000);
 }
 
 TEST(GridCells, AmountKeepsDigitsOnly) {
@@ -104,10 +109,24 @@ TEST(Dates, DayNumberEpochAndRoundTrip) {
     EXPECT_EQ(DayNumberFromCivil(1899, 12, 30), 0);
     EXPECT_EQ(DayNumberFromCivil(1900, 3, 1), 61);
     EXPECT_EQ(DayNumberFromCivil(2006, 3, 10), 38786);
-    for (DayNumber day : {-693593.0, -1.0, 0.0, 38786.0, 2958465.0}) {
+    // Every day of the years 1 to 9999 is a valid date that leads back to
+    // its day, and the days around them too.
+    int wrong = 0;
+    for (DayNumber day = -694000; day <= 2959000 && wrong < 5; ++day) {
         const CivilDate c = CivilFromDayNumber(day);
-        EXPECT_EQ(DayNumberFromCivil(c.year, c.month, c.day), day);
+        const bool valid = c.month >= 1 && c.month <= 12 && c.day >= 1 && c.day <= DaysInMonth(c.year, c.month);
+        if (!valid || DayNumberFromCivil(c.year, c.month, c.day) != day) {
+            ADD_FAILURE() << "day " << day << " became " << c.year << "-" << c.month << "-" << c.day;
+            ++wrong;
+        }
     }
+    // Far outside that range, and a stray fraction.
+    for (DayNumber day : {-5.0e8, -2.0e7, 1.5e9, 5.0e11}) {
+        const CivilDate c = CivilFromDayNumber(day);
+        EXPECT_EQ(DayNumberFromCivil(c.year, c.month, c.day), day) << day;
+    }
+    EXPECT_EQ(CivilFromDayNumber(38786.5).day, 10);
+    EXPECT_EQ(CivilFromDayNumber(-0.5).day, 29);
     EXPECT_EQ(LeapDayOf(2004), DayNumberFromCivil(2004, 2, 29));
     EXPECT_EQ(LeapDayOf(2003), DayNumberFromCivil(2003, 2, 28));
 }

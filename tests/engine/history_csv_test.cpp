@@ -60,12 +60,16 @@ TEST(HistoryCsv, DetectsUtf8BomAndShiftJis) {
     // 年月日,借入,返済 in code page 932.
     const std::string sjisHeading = "\x94\x4e\x8c\x8e\x93\xfa,\x8e\xd8\x93\xfc,\x95\xd4\x8d\xcf\n";
     EXPECT_EQ(ReadHistoryCsv(sjisHeading + body, 0, false).size(), 1u);
-    // A lone lead byte is neither UTF-8 nor Shift-JIS.
-    try {
-        ReadHistoryCsv(body + "2005-02-10,1000,0,\x81\n", 0, false);
-        FAIL() << "undecodable byte accepted";
-    } catch (const HistoryCsvError& e) {
-        EXPECT_EQ(e.line(), 2);
+    // A lone lead byte is neither UTF-8 nor Shift-JIS; behind a byte-order
+    // mark it is broken UTF-8, never read some other way.
+    for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        try {
+            ReadHistoryCsv(prefix + body + "2005-02-10,1000,0,\x81\n", 0, false);
+            FAIL() << "undecodable byte accepted";
+        } catch (const HistoryCsvError& e) {
+            EXPECT_EQ(e.line(), 2);
+            EXPECT_NE(std::string(e.what()).find("UTF-8"), std::string::npos) << e.what();
+        }
     }
 }
 

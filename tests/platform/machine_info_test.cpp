@@ -43,6 +43,25 @@ TEST(RegisteredOwner, TheAccountDatabaseOfThisSystemIsReadable) {
     EXPECT_FALSE(ComputerName().empty());
 }
 
+TEST(OperatingSystemName, ReadsThePrettyNameOfOsRelease) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n",
+         "Debian GNU/Linux 12 (bookworm)"},
+        {"PRETTY_NAME='Fedora Linux 39'\r\n", "Fedora Linux 39"},
+        {"PRETTY_NAME=Alpine\n", "Alpine"},
+        {"PRETTY_NAME=\"Say \\\"hi\\\" \\$HOME\"", "Say \"hi\" $HOME"},
+        {"PRETTY_NAME=\"first\"\nPRETTY_NAME=\"second\"\n", "second"},
+        {"NAME=Debian\n# PRETTY_NAME=\"commented out\"\n", ""},
+        {"XPRETTY_NAME=\"not this\"\n", ""},
+        {"", ""},
+    };
+    for (const auto& [text, name] : cases) {
+        EXPECT_EQ(PrettyNameFromOsRelease(text), name) << text;
+    }
+    // This system says what it is.
+    EXPECT_NE(OperatingSystemName(), "");
+}
+
 TEST(ProgramInfo, TheKeyIsNamedAfterTheMajorVersion) {
     const std::pair<const char*, const char*> majors[] = {
         {"1.0.1.2", "1"},

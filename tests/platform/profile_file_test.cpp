@@ -72,6 +72,39 @@ TEST(ProfileFile, ReadsShiftJisAndByteOrderMarkedFiles) {
     EXPECT_EQ(ReadProfileString(dir / "bom.ini", "TableDB", "TableDatabase1"), "/db/");
 }
 
+// Windows' wave dash and minus (0x8160, 0x817C) read as ～ and －, the
+// characters every other layer stores, and stay so when the file is
+// written again (as UTF-8).
+TEST(ProfileFile, ShiftJisWaveDashAndMinusReadAsTheStoredForms) {
+    TempFolder dir;
+    const std::string file = dir / "DBPath.ini";
+    WriteWholeFile(file,
+                   "[TableDB]\r\nTableDatabase1=/db/\x94\x67\x81\x60\x81\x7C"
+                   "1/\r\n");
+    EXPECT_EQ(ReadProfileString(file, "TableDB", "TableDatabase1"), "/db/波～－1/");
+    WriteProfileString(file, "TableDB", "Other", "x");
+    EXPECT_EQ(ReadProfileString(file, "TableDB", "TableDatabase1"), "/db/波～－1/");
+}
+
+// Bytes that are neither UTF-8 nor Shift-JIS are an error naming the file,
+// never read some other way, and the file is left as it was.
+TEST(ProfileFile, AFileOfNeitherEncodingIsAnErrorNamingIt) {
+    TempFolder dir;
+    for (const std::string& bytes :
+         {std::string("[CONST]\nDBCreate=\x81\n"), std::string("\xEF\xBB\xBF[CONST]\nDBCreate=\x83\x66\n")}) {
+        const std::string file = dir / "DBCreate.ini";
+        WriteWholeFile(file, bytes);
+        try {
+            ReadProfileString(file, "CONST", "DBCreate");
+            ADD_FAILURE() << "read as something";
+        } catch (const PlatformError& e) {
+            EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
+        }
+        EXPECT_THROW(WriteProfileString(file, "CONST", "DBCreate", "pc"), PlatformError);
+        EXPECT_EQ(ReadWholeFile(file), bytes);
+    }
+}
+
 TEST(ProfileFile, RefusesWhatWouldBreakTheFile) {
     TempFolder dir;
     EXPECT_THROW(WriteProfileString(dir / "no/such/folder/x.ini", "S", "K", "v"), PlatformError);

@@ -112,6 +112,25 @@ TEST(IniSettingsStore, HandEditedListsReadAsTheirText) {
     EXPECT_EQ(store.Read(kKey, "SETTING", "PROXY_ADDRESS"), "a, b");
 }
 
+// A settings file in another encoding (copied, or edited by hand as
+// Shift-JIS) is refused with its name rather than read or written mangled.
+TEST(IniSettingsStore, AFileThatIsNotUtf8IsRefusedAndLeftAlone) {
+    TempFolder root;
+    std::filesystem::create_directories(root / "vex");
+    const std::string bytes = "[CONST]\nDBPath=C:\\\x83\x66\x81\x5B\x83\x5E\nOther=caf\xE9\n";
+    WriteWholeFile(root / "vex/Korvalen_1.ini", bytes);
+    IniSettingsStore store(root.path().string());
+    try {
+        store.Read(kKey, "CONST", "DBPath");
+        ADD_FAILURE() << "read mangled";
+    } catch (const PlatformError& error) {
+        EXPECT_NE(std::string(error.what()).find("Korvalen_1.ini"), std::string::npos) << error.what();
+    }
+    EXPECT_THROW(store.Write(kKey, "CONST", "Third", "x"), PlatformError);
+    EXPECT_THROW(store.Remove(kKey, "CONST", "Other"), PlatformError);
+    EXPECT_EQ(ReadWholeFile(root / "vex/Korvalen_1.ini"), bytes);
+}
+
 TEST(IniSettingsStore, AWriteThatCannotBeStoredThrowsWithAJapaneseText) {
     TempFolder root;
     WriteWholeFile(root / "vex", "a file where the key's folder should be");

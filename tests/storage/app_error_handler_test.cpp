@@ -155,9 +155,11 @@ TEST_F(AppErrorHandlerTest, OtherErrorsAreShownIgnoredOrEndTheProgram) {
     EXPECT_EQ(Only().type, MessageType::Plain);
     EXPECT_EQ(Only().text, "債権者名が長すぎます。");
 
-    for (const char* harmless : {"起動されたオブジェクトは", "値: 入力値が不正です。", "LZH形式書庫ではありません"}) {
-        EXPECT_EQ(Handle(std::runtime_error(harmless)), AfterError::GoOn);
-    }
+    // Silence is the error's own notice, whatever its type or text.
+    EXPECT_EQ(Handle(base::UserError("LHA 形式書庫 を扱うには UNLHA32.DLL が 必要です。",
+                                     base::ErrorNotice::PassOverSilently)),
+              AfterError::GoOn);
+    EXPECT_EQ(Handle(tablestore::DataError("入力値が不正です", base::ErrorNotice::PassOverSilently)), AfterError::GoOn);
     EXPECT_EQ(pc.messages.Shown().size(), 1u);
 
     pc.messages.QueueAnswer(Answer::Ok);
@@ -172,6 +174,12 @@ TEST_F(AppErrorHandlerTest, OtherErrorsAreShownIgnoredOrEndTheProgram) {
     pc.messages.QueueAnswer(Answer::Ok);
     pc.messages.QueueAnswer(Answer::Yes);
     EXPECT_EQ(Handle(std::runtime_error("何かが壊れました")), AfterError::EndProgram);
+
+    // Words that once made an error silent no longer do.
+    pc.messages.QueueAnswer(Answer::Ok);
+    pc.messages.QueueAnswer(Answer::No);
+    EXPECT_EQ(Handle(std::runtime_error("LZH形式書庫ではありません")), AfterError::GoOn);
+    EXPECT_EQ(pc.messages.Shown()[pc.messages.Shown().size() - 2].text, "LZH形式書庫ではありません");
 
     EXPECT_EQ(Handle(OutOfResources("現在印刷中のためリソースが足りません")), AfterError::GoOn);
     EXPECT_EQ(pc.messages.Shown().back().text,

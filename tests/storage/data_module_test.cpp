@@ -5,6 +5,7 @@
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/profile_file.h"
 #include "korvalen/platform/program_info.h"
+#include "korvalen/storage/pc_list.h"
 #include "korvalen/storage/schema.h"
 #include "korvalen/storage/shared_options.h"
 #include "korvalen/tablestore/errors.h"
@@ -138,6 +139,24 @@ TEST_F(DataModuleTest, AShareInDbPathIniMakesAClientThatCreatesNothing) {
     pcs.open();
     ASSERT_TRUE(pcs.findKey({0, client.db().InstallationNumber()}));
     EXPECT_TRUE(pcs.fieldByName("CS_KUBUN").asBoolean());
+
+    // The PC list shows both in key order (by installation number) and
+    // passes over rows another data version wrote.
+    pcs.append();
+    pcs.fieldByName("VER").setInteger(1);
+    pcs.fieldByName("CODE").setInteger(1);
+    pcs.fieldByName("PCNAME").setString("PC-OLD");
+    pcs.post();
+    const std::vector<PcListRow> rows = ListPcs(client.db().TableDatabase1());
+    ASSERT_EQ(rows.size(), 2u);
+    const bool serverFirst = server.db().InstallationNumber() < client.db().InstallationNumber();
+    const PcListRow& s = rows[serverFirst ? 0 : 1];
+    const PcListRow& c = rows[serverFirst ? 1 : 0];
+    EXPECT_EQ(s.pcName, "PC-S");
+    EXPECT_FALSE(s.client);
+    EXPECT_EQ(s.version, "1.0.0.0");
+    EXPECT_EQ(c.pcName, "PC-C");
+    EXPECT_TRUE(c.client);
 }
 
 TEST_F(DataModuleTest, AClientWithoutServerIsAskedAndMayBecomeTheServer) {

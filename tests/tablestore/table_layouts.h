@@ -1,5 +1,7 @@
 // The four tables of the database folder, as the storage layer defines them,
-// and a temporary folder to build them in.
+// and a temporary folder to build them in. A copy of storage's schema on
+// purpose: the table engine sits below storage and its tests must not
+// depend on it; the layouts change only with the file format.
 #pragma once
 
 #include <filesystem>

@@ -213,9 +213,9 @@ TEST_F(TableTest, ValuesAFieldCannotHoldExactlyAreRefusedAndChangeNothing) {
     const Case cases[] = {
         // 21 full-width characters: 42 Shift-JIS bytes in a 40-byte field.
         {"NAME", [](Field f) { f.setString("あいうえおかきくけこさしすせそたちつてとな"); }},
-        // 〜 (U+301C) and the euro sign have no Shift-JIS code.
-        {"NAME", [](Field f) { f.setString("波〜線"); }},
+        // The euro sign and the em dash have no Shift-JIS code.
         {"NAME", [](Field f) { f.setString("€"); }},
+        {"NAME", [](Field f) { f.setString("a—b"); }},
         {"NAME", [](Field f) { f.setString("\xff\xfe"); }},  // not UTF-8
         {"SEQ", [](Field f) { f.setInteger(32768); }},
         {"SEQ", [](Field f) { f.setInteger(-32769); }},
@@ -239,6 +239,26 @@ TEST_F(TableTest, ValuesAFieldCannotHoldExactlyAreRefusedAndChangeNothing) {
     t.post();
     ASSERT_TRUE(t.findKey({-32768, 32767}));
     EXPECT_EQ(t.fieldByName("NAME").asString(), "あいうえおかきくけこさしすせそたちつてと");
+}
+
+// What Linux input methods type for a wave dash and a minus is kept as the
+// Shift-JIS characters of Windows, and measured as them.
+TEST_F(TableTest, WaveDashAndMinusAreKeptAsTheirShiftJisForms) {
+    {
+        Table t(db, "SinseiT13");
+        t.open();
+        t.append();
+        t.fieldByName("CODE").setInteger(9999);
+        t.fieldByName("SEQ").setInteger(1);
+        t.fieldByName("NAME").setString("あいうえおかきくけこさしすせそ〜〜−−−");  // 40 bytes
+        t.fieldByName("BIKO").setString("10〜20 −5");
+        t.post();
+    }
+    Table t(db, "SinseiT13");
+    t.open();
+    ASSERT_TRUE(t.findKey({9999, 1}));
+    EXPECT_EQ(t.fieldByName("NAME").asString(), "あいうえおかきくけこさしすせそ～～－－－");
+    EXPECT_EQ(t.fieldByName("BIKO").asString(), "10～20 －5");
 }
 
 TEST_F(TableTest, DuplicateKeyRaises9729NamingTheTableAndKeepsTheFirstRow) {

@@ -11,6 +11,7 @@
 #include "korvalen/engine/errors.h"
 #include "korvalen/platform/errors.h"
 #include "korvalen/tablestore/errors.h"
+#include "print_command.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ constexpr std::string_view kUsage =
     "  korvalen-db delete FOLDER SEQ...         事件を削除する\n"
     "  korvalen-db duplicate FOLDER SEQ         事件を複製し、新しい SEQ を表示する\n"
     "  korvalen-db check FOLDER                 全テーブルを検査する（問題があれば終了コード 1）\n"
+    "  korvalen-db print FOLDER SEQ --pdf FILE [--pages=FROM-TO] [--western]\n"
+    "                                           保存された事件の計算書を PDF に書き出す\n"
     "事件の設定（import）:\n";
 
 using Command = std::function<int(const Arguments&, std::ostream&)>;
@@ -39,6 +42,7 @@ const std::map<std::string_view, Command>& Commands() {
         {"init", dbtool::Init},     {"list", dbtool::List},           {"import", dbtool::Import},
         {"export", dbtool::Export}, {"show", dbtool::Show},           {"calc", dbtool::Calc},
         {"delete", dbtool::Delete}, {"duplicate", dbtool::Duplicate}, {"check", dbtool::Check},
+        {"print", dbtool::Print},
     };
     return commands;
 }

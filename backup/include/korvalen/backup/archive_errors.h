@@ -2,22 +2,26 @@
 #pragma once
 
 #include <initializer_list>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "korvalen/base/user_error.h"
 
 namespace korvalen::backup {
 
 // Any failure of the bridge; what() is the user's message (UTF-8).
-class EArchiver : public std::runtime_error {
+class EArchiver : public base::UserError {
 public:
-    explicit EArchiver(const std::string& message) : std::runtime_error(message) {}
+    explicit EArchiver(const std::string& message, base::ErrorNotice notice = base::ErrorNotice::Show)
+        : base::UserError(message, notice) {}
 };
 
-// The archiver library could not be loaded.
+// The archiver library could not be loaded. The application's error handler
+// passes it over silently: the program has always gone on without a word
+// when a backup found no archiver (its message names the "形式書庫").
 class ENoArchiverDLL : public EArchiver {
 public:
-    using EArchiver::EArchiver;
+    explicit ENoArchiverDLL(const std::string& message) : EArchiver(message, base::ErrorNotice::PassOverSilently) {}
 };
 
 // A required entry is missing from a loaded archiver library.

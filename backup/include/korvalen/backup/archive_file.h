@@ -83,8 +83,9 @@ public:
     // The command text of the last pack or unpack.
     const std::string& LastCommandLine() const { return lastCommandLine_; }
 
-    // The clock the file scan reads today's year from.
-    void SetClock(TClock clock) { clock_ = std::move(clock); }
+    // The clock the file scan reads today's year from (this PC's date until
+    // set); it must outlive the component.
+    void SetClock(const platform::Clock& clock) { clock_ = &clock; }
 
     // Packs the items into FileName, with options or, when null, Options().
     // Returns the library's code; ARC_ERR_CANCELLED (32800) when the progress
@@ -113,7 +114,7 @@ private:
     std::unique_ptr<TArchiver> archiver_;
     std::string lastCommandLine_;
     std::unique_ptr<TProgressRelay> relay_;
-    TClock clock_ = SystemClock();
+    const platform::Clock* clock_;
 };
 
 }  // namespace korvalen::backup

@@ -2,7 +2,6 @@
 // gets plain names and does no scanning of its own.
 #pragma once
 
-#include <chrono>
 #include <compare>
 #include <functional>
 #include <optional>
@@ -11,12 +10,9 @@
 #include <vector>
 
 #include "korvalen/backup/archiver_options.h"
+#include "korvalen/platform/clock.h"
 
 namespace korvalen::backup {
-
-// Today's moment, injectable for tests.
-using TClock = std::function<std::chrono::system_clock::time_point()>;
-TClock SystemClock();
 
 // Called with each name the scan adds; setting abort stops the scan.
 using TFilterProgress = std::function<void(const std::string& name, bool& abort)>;
@@ -56,6 +52,12 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 // as soon as abort is raised.
 std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::string& baseFolder,
                                      const std::vector<std::string>& items, bool& abort,
-                                     const TFilterProgress& progress, const TClock& clock = SystemClock());
+                                     const TFilterProgress& progress, const platform::Clock& clock);
+// This PC's date, for callers that are given no clock.
+const platform::Clock& ThisPcClock();
+// The same with this PC's date.
+std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::string& baseFolder,
+                                     const std::vector<std::string>& items, bool& abort,
+                                     const TFilterProgress& progress);
 
 }  // namespace korvalen::backup

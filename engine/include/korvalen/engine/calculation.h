@@ -26,12 +26,19 @@ struct CalculationOptions {
 
 // Runs one calculation over the entries in list order with the settings of
 // `caseRecord` and returns its table. A recalculation overwrites each
-// entry's rate with the limit rate it applied: give it the recalculation
-// copy (CopyHistory), never the history list. The lender's calculation
-// leaves the entries as they are. Throws InvalidCaseSetting for a day-count
-// method outside 0..5 and CalculationOverflow when a figure outgrows its
-// width.
+// entry's rate with the rate it applied to the entry's period, the one its
+// table shows: the limit rate, or the entry's contract rate where that is
+// lower. Give it the recalculation copy (CopyHistory), never the history
+// list; a second run over the same copy gives the same table. The lender's
+// calculation leaves the entries as they are. Throws InvalidCaseSetting for
+// a day-count method outside 0..5 and CalculationOverflow when a figure
+// outgrows its width.
 ResultTable RunCalculation(CalculationKind kind, HistoryList& entries, const CaseRecord& caseRecord,
                            const CalculationOptions& options = {});
+
+// The lender's calculation straight over the history list, which it only
+// reads: no copy is needed. The same table as RunCalculation's of that kind.
+ResultTable RunLenderCalculation(const HistoryList& entries, const CaseRecord& caseRecord,
+                                 const CalculationOptions& options = {});
 
 }  // namespace korvalen::engine

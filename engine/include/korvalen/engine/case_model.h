@@ -20,8 +20,9 @@ struct HistoryEntry {
     std::int32_t order = 0;
     std::int32_t borrowing = 0;  // yen, 0 = none
     std::int32_t repayment = 0;  // yen, 0 = none
-    // The contract rate of the period ending on this entry; the
-    // recalculation copy holds the limit rate instead.
+    // The contract rate of the period ending on this entry; after a
+    // recalculation the copy holds the rate it applied (the limit rate, or
+    // the contract rate where that is lower).
     FixedRate rate = 0;
 };
 

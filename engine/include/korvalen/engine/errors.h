@@ -1,15 +1,16 @@
 // Errors the engine raises. Each carries the Japanese text the user is shown.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "korvalen/base/user_error.h"
 
 namespace korvalen::engine {
 
 // Base of every engine error; what() is the user-facing Japanese message.
-class CalculationError : public std::runtime_error {
+class CalculationError : public base::UserError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::UserError::UserError;
 };
 
 // A text that cannot become a number (an amount beyond the 32-bit range,

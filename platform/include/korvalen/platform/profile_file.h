@@ -13,10 +13,14 @@ namespace korvalen::platform {
 // are dropped on reading, and every other line of the file is kept.
 //
 // Files are written as UTF-8 without a byte-order mark. A file that is not
-// valid UTF-8 is read as Shift-JIS (CP932), so one copied from a Windows PC
-// still reads correctly.
+// valid UTF-8 is read as Shift-JIS (CP932, base::Cp932ToUtf8), so one copied
+// from a Windows PC still reads correctly, its wave dash and minus as ～ and
+// －. Values of a UTF-8 file are kept as written, 〜 and − included: they are
+// folder paths, and another character would name another folder.
 
-// `fallback` when the file, the section or the key is missing.
+// `fallback` when the file, the section or the key is missing. Throws
+// PlatformError for a file that is neither UTF-8 nor Shift-JIS (as does
+// WriteProfileString, which leaves such a file alone).
 std::string ReadProfileString(const std::string& file, std::string_view section, std::string_view key,
                               std::string_view fallback = {});
 

@@ -7,9 +7,9 @@
 #pragma once
 
 #include <exception>
-#include <stdexcept>
 #include <string_view>
 
+#include "korvalen/base/user_error.h"
 #include "korvalen/platform/end_program.h"
 #include "korvalen/storage/data_module.h"
 
@@ -21,13 +21,14 @@ inline constexpr std::string_view kContactBlock = "メールアドレス　suppo
 
 // The system ran out of drawing resources (the printing raises it, for
 // instance while a preview is rendered).
-class OutOfResources : public std::runtime_error {
+class OutOfResources : public base::UserError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::UserError::UserError;
 };
 
 // Shows what the user must be told about `error` through the data module's
-// message interface, runs the repair the error calls for and returns what
+// message interface (nothing for a base::UserError whose notice is
+// PassOverSilently), runs the repair the error calls for and returns what
 // the program does next. platform::EndProgram and errors that a repair's
 // DataModuleCreate raises travel on to the caller, as does anything that is
 // not a std::exception.

@@ -23,6 +23,25 @@ inline constexpr std::string_view kCaseTableUpgrade = "SinseiT13b";
 // Case numbers are int16 in both case tables.
 inline constexpr std::int32_t kHighestSeq = 32767;
 
+// A text column: its field name and its width in Shift-JIS (CP932) bytes, as
+// base::Cp932Length measures a text. The layouts below are made of these, and
+// the checks before a save and the input fields limit texts with them.
+struct TextColumn {
+    std::string_view name;
+    int width;
+};
+
+// SinseiT13
+inline constexpr TextColumn kDebtorNameColumn{"NAME", 40};           // 債務者名
+inline constexpr TextColumn kCreditorNameColumn{"GYOSYA_NAME", 40};  // 債権者名
+inline constexpr TextColumn kRemarksColumn{"BIKO", 160};             // 備考
+// CSConM
+inline constexpr TextColumn kPcNameColumn{"PCNAME", 30};
+inline constexpr TextColumn kUserNameColumn{"USERNAME", 30};
+inline constexpr TextColumn kVersionColumn{"VERSION", 12};
+// Opcfg
+inline constexpr TextColumn kProxyAddressColumn{"PROXY_ADDRESS", 60};
+
 struct TableLayout {
     std::string_view name;
     std::vector<tablestore::FieldDef> fields;

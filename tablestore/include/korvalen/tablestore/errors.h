@@ -4,12 +4,16 @@
 // switches on, a Japanese message for the user and, for the codes about one
 // table, that table's name. DataError is a mistake in the data or in the use
 // of a cursor (a text too long, a value of the wrong kind, a post without an
-// edit); it carries a message only.
+// edit); it carries a message only and is one of the errors whose text is for
+// the user. EngineError stays apart from those: it is handled by its code,
+// and its text is only part of what the user is shown.
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+
+#include "korvalen/base/user_error.h"
 
 namespace korvalen::tablestore {
 
@@ -53,9 +57,9 @@ private:
     std::string path_;
 };
 
-class DataError : public std::runtime_error {
+class DataError : public base::UserError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::UserError::UserError;
     std::string message() const { return what(); }
 };
 

@@ -1,9 +1,7 @@
 // Field definitions, key values and the field handle of a table cursor.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +10,9 @@ namespace korvalen::tablestore {
 enum class FieldType { String, Int16, Int32, Float, Date, Boolean };
 
 // One field of a table. size is the most bytes a String may take once
-// written as Shift-JIS (CP932); it is ignored for the other types.
+// written as Shift-JIS (CP932), measured by base::Cp932Length; it is ignored
+// for the other types. A String keeps its text as CP932 would: 〜 and − are
+// stored as ～ and － (base::NormalizeForCp932).
 struct FieldDef {
     std::string name;
     FieldType type = FieldType::Int32;
@@ -23,12 +23,6 @@ struct FieldDef {
 };
 
 std::string_view FieldTypeName(FieldType type);
-
-// The bytes a UTF-8 text takes in Shift-JIS (CP932), the measure of a String
-// field's size; nothing when the text is not valid UTF-8 or holds a
-// character CP932 has no code for. Callers check input with it before they
-// write, so a field never refuses a value halfway through a change.
-std::optional<std::size_t> Cp932Length(std::string_view utf8);
 
 // A value given for a key field (find key, set range). Converted to the
 // field's type before use; a value the field cannot hold is a DataError.

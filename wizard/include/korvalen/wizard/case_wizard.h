@@ -3,6 +3,7 @@
 // main window keeps to this, so it never reaches into the wizard's pages.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "korvalen/wizard/case_handle.h"
@@ -28,6 +29,10 @@ struct WizardOutcome {
     std::string debtor;    // 債務者名 (LabeledEdit2)
     int entryCount = 0;    // entries of the history list
     bool deleted = false;  // the case was deleted on the first page
+    // The case number the save used. A new case is stored under another
+    // number than the one offered when another PC took that one meanwhile;
+    // -1 stands for the number of the handle.
+    std::int32_t seq = -1;
 };
 
 class CaseWizardLauncher {

@@ -57,6 +57,10 @@ public:
     void Kill() {
         if (pid_ > 0) kill(pid_, SIGKILL);
     }
+    // Asks the child to end (SIGTERM), as the desktop does at log-out.
+    void Terminate() {
+        if (pid_ > 0) kill(pid_, SIGTERM);
+    }
 
     // Waits for the end, collecting the output; the exit code, or -1 when
     // killed by a signal.

@@ -1,19 +1,19 @@
 // The case options of the command-line tools (--method, --rate, ...).
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "korvalen/base/user_error.h"
 #include "korvalen/engine/calculation.h"
 #include "korvalen/engine/case_model.h"
 
 namespace korvalen::cli {
 
 // A command line the tool cannot follow; what() is the Japanese message.
-class UsageError : public std::runtime_error {
+class UsageError : public base::UserError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::UserError::UserError;
 };
 
 struct CaseOptions {
