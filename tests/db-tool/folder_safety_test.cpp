@@ -247,7 +247,8 @@ TEST(FolderSafetyTest, AFolderWithoutADatabaseIsSaidSoAndLeftAsItWas) {
                                                  {"check", folder},
                                                  {"duplicate", folder, "0"},
                                                  {"delete", folder, "0"},
-                                                 {"import", folder, kSample, "--rate=29.2"}}) {
+                                                 {"import", folder, kSample, "--rate=29.2"},
+                                                 {"print", folder, "0", "--pdf", root / "0.pdf"}}) {
         SCOPED_TRACE(args[0]);
         const Outcome r = Db(args);
         EXPECT_EQ(r.code, 2);

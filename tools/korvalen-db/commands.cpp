@@ -38,16 +38,11 @@ std::string ExistingFolder(const std::string& folder) {
     return folder;
 }
 
-// ... and that holds a database: on any other folder the commands would
-// only report a missing table, or make files there.
+// ... and that holds a database.
 struct Folder {
     explicit Folder(const std::string& path) {
         database.setDirectory(ExistingFolder(path));
-        for (const storage::TableLayout& layout : storage::AllTableLayouts()) {
-            if (database.tableExists(layout.name)) return;
-        }
-        throw UsageError("このフォルダにはデータベースがありません: " + path + "\n作成するには korvalen-db init " +
-                         path + " を実行して下さい。");
+        RequireDatabase(database, path);
     }
     tablestore::Database database;
 };
@@ -104,6 +99,14 @@ std::string FieldText(const tablestore::Field& field) {
 }
 
 }  // namespace
+
+void RequireDatabase(const tablestore::Database& database, const std::string& folder) {
+    for (const storage::TableLayout& layout : storage::AllTableLayouts()) {
+        if (database.tableExists(layout.name)) return;
+    }
+    throw UsageError("このフォルダにはデータベースがありません: " + folder + "\n作成するには korvalen-db init " +
+                     folder + " を実行して下さい。");
+}
 
 int Init(const Arguments& args, std::ostream&) {
     ExpectCount(args, 1, "init FOLDER");
