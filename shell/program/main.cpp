@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "korvalen/backup/restore_mark.h"
 #include "korvalen/platform/clock.h"
 #include "korvalen/platform/drive_kind.h"
 #include "korvalen/platform/end_program.h"
@@ -22,7 +24,9 @@
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
 #include "korvalen/shell/journal_messages.h"
+#include "korvalen/shell/korv_bu.h"
 #include "korvalen/shell/main_window.h"
+#include "korvalen/shell/maintenance_dialogs.h"
 #include "korvalen/shell/placeholder_wizard.h"
 #include "korvalen/shell/program_icon.h"
 #include "korvalen/shell/single_instance.h"
@@ -43,14 +47,31 @@ struct DialogServices {
     platform::MessageService& messages;
     const platform::Clock& clock;
     std::function<void(QWidget*)> screenPrint;
+    storage::KorvalenDB& dataModule;
+    shell::HelpFiles& help;
+    // The main window's services, and the folder the database folder
+    // dialog's 参照 chose last, kept for the run.
+    const shell::ShellServices& shell;
+    std::string& lastChosenFolder;
 };
 
 // The dialogs of the menus that are part of this build.
 shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
     shell::ShellDialogs dialogs;
+    dialogs.databaseFolder = shell::DatabaseFolderDialogFactory(with.shell, with.lastChosenFolder);
+    dialogs.options = shell::OptionsDialogFactory(with.shell);
     dialogs.dateInput = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
         auto dialog = std::make_unique<wizard::TNEN4F>(with.settings, with.messages, with.clock, &mainWindow);
         dialog->SetScreenPrint(with.screenPrint);
+        return dialog;
+    };
+    dialogs.backupRestore = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
+        auto dialog = std::make_unique<shell::TKorvBUF>(
+            with.dataModule, with.settings, with.messages, with.clock, [&mainWindow] { mainWindow.RefreshCaseList(); },
+            &mainWindow);
+        dialog->SetPrintWindow(with.screenPrint);
+        QObject::connect(dialog.get(), &shell::TKorvBUF::HelpRequested,
+                         [help = &with.help](int context) { help->ShowContext(context); });
         return dialog;
     };
     return dialogs;
@@ -111,6 +132,10 @@ int main(int argc, char** argv) {
         // is and the main window comes all the same.
         messages->Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
     }
+    // A restore cut off last time: say where the database from before is.
+    if (const auto notice = backup::InterruptedRestoreNotice(dataModule->DatabaseFolder())) {
+        messages->Show(platform::MessageType::Warning, platform::Buttons::Ok, *notice);
+    }
 
     // PrintDialog1: the printer and its settings are kept for the run.
     printing::PrintDialog printDialog1;
@@ -122,7 +147,10 @@ int main(int argc, char** argv) {
     shell::PlaceholderWizard wizard(*messages);
     shell::ShellServices services{
         dataModule.get(), messages.get(), &links, &help, screenPrint, platform::OperatingSystemName()};
-    shell::TKorvalen01F window(services, wizard, ProgramDialogs({settings, *messages, clock, screenPrint}));
+    std::string lastChosenFolder;
+    shell::TKorvalen01F window(
+        services, wizard,
+        ProgramDialogs({settings, *messages, clock, screenPrint, *dataModule, help, services, lastChosenFolder}));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 
