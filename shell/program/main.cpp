@@ -27,13 +27,15 @@
 #include "korvalen/shell/korv_bu.h"
 #include "korvalen/shell/main_window.h"
 #include "korvalen/shell/maintenance_dialogs.h"
-#include "korvalen/shell/placeholder_wizard.h"
 #include "korvalen/shell/program_icon.h"
 #include "korvalen/shell/single_instance.h"
 #include "korvalen/shell/termination_signals.h"
 #include "korvalen/shell/widget_messages.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/wizard/date_input_library.h"
+#include "korvalen/wizard/date_picker.h"
 #include "korvalen/wizard/nen4_form.h"
+#include "korvalen/wizard/wizard_launcher.h"
 
 namespace {
 
@@ -144,7 +146,9 @@ int main(int argc, char** argv) {
 
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
-    shell::PlaceholderWizard wizard(*messages);
+    wizard::CalendarLibrary calendar(settings, *messages, clock);
+    wizard::LibraryDatePicker datePicker(settings, calendar, clock, dataModule->ProgramKey());
+    wizard::WizardLauncher wizard({*dataModule, *messages, datePicker, printServices});
     shell::ShellServices services{
         dataModule.get(), messages.get(), &links, &help, screenPrint, platform::OperatingSystemName()};
     std::string lastChosenFolder;
