@@ -13,18 +13,22 @@
 #include "korvalen/platform/machine_info.h"
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/printing/fonts.h"
+#include "korvalen/printing/print_dialog.h"
+#include "korvalen/printing/statement_print.h"
 #include "korvalen/shell/application.h"
 #include "korvalen/shell/busy_cursor.h"
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
 #include "korvalen/shell/journal_messages.h"
 #include "korvalen/shell/main_window.h"
-#include "korvalen/shell/placeholder_wizard.h"
 #include "korvalen/shell/program_icon.h"
 #include "korvalen/shell/single_instance.h"
 #include "korvalen/shell/termination_signals.h"
 #include "korvalen/shell/widget_messages.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/wizard/date_input_library.h"
+#include "korvalen/wizard/date_picker.h"
+#include "korvalen/wizard/wizard_launcher.h"
 
 namespace {
 
@@ -93,7 +97,12 @@ int main(int argc, char** argv) {
 
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
-    shell::PlaceholderWizard wizard(*messages);
+    // The print dialog is kept for the run, so the printer chosen stays.
+    printing::PrintDialog printDialog1;
+    printing::PrintServices print{printDialog1, *messages, clock};
+    wizard::CalendarLibrary calendar(settings, *messages, clock);
+    wizard::LibraryDatePicker datePicker(settings, calendar, clock, dataModule->ProgramKey());
+    wizard::WizardLauncher wizard({*dataModule, *messages, datePicker, print});
     shell::ShellServices services{dataModule.get(), messages.get(), &links, &help, {}, platform::OperatingSystemName()};
     shell::TKorvalen01F window(services, wizard, ProgramDialogs());
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
