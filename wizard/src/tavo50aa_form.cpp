@@ -52,8 +52,10 @@ bool TTavo50AAF::Apply() {
     const auto percent = static_cast<double>(NumEdit1->Value());
     const int firstRow = RowOf(NumEdit3);
     if (const auto refusal = engine::CheckRateChange(percent, firstRow)) {
-        SBSave->setEnabled(false);
         Warn(refusal->message, refusal->fault == engine::RateChangeFault::NoRate ? NumEdit1 : NumEdit3);
+        // After the focus has moved: leaving the rate field writes its
+        // final form, which counts as a change.
+        SBSave->setEnabled(false);
         return false;
     }
     engine::HistoryList* list = page_.History();

@@ -168,8 +168,8 @@ bool TTavo50ABF::Apply() {
     engine::HistoryList* list = page_.History();
     if (list == nullptr) return false;
     if (const auto refusal = engine::GenerateRepayments(Plan(), *list, kHistoryGridRows)) {
-        if (refusal->fault == engine::PlanFault::NoAmount) SBSave->setEnabled(false);
         Warn(refusal->message, FieldAt(refusal->fault));
+        if (refusal->fault == engine::PlanFault::NoAmount) SBSave->setEnabled(false);
         return false;
     }
     // Rows 1 to n show the list as it now stands, in list order; the totals
