@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 #include <string>
 
 #include "korvalen/engine/history_csv.h"
@@ -91,7 +92,14 @@ int main(int argc, char** argv) {
     const char* button = what == "generate" ? "GenerateBtn" : what == "rate" ? "RateChangeBtn" : "RangeDeleteBtn";
     QTimer::singleShot(300, &window, [&] {
         QTimer::singleShot(200, &window, [&] {
-            if (QWidget* dialog = QApplication::activeModalWidget()) Fill(dialog, what);
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                Fill(dialog, what);
+                // Where the window system put the two windows, frames included.
+                const QRect w = window.frameGeometry();
+                const QRect d = dialog->frameGeometry();
+                std::fprintf(stderr, "wizard frame %d,%d %dx%d; dialog frame %d,%d %dx%d\n", w.x(), w.y(), w.width(),
+                             w.height(), d.x(), d.y(), d.width(), d.height());
+            }
         });
         window.findChild<QAbstractButton*>(QString::fromLatin1(button))->click();
     });

@@ -56,13 +56,27 @@ void BulkToolDialog::FinishLayout(int width, int height) {
     PlaceOverWizard();
 }
 
+namespace {
+
+QMargins FrameMargins(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    const QRect inside = window.geometry();
+    return {inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+            frame.bottom() - inside.bottom()};
+}
+
+}  // namespace
+
 void BulkToolDialog::PlaceOverWizard() {
     if (wizard_ == nullptr) return;
     // Outer edges, as the user sees them: the frames belong to the windows.
+    // The window manager frames the dialog only once it is on the screen;
+    // until then its frame is taken to be the wizard's.
+    QMargins frame = FrameMargins(*this);
+    if (frame.isNull()) frame = FrameMargins(*wizard_);
     const QRect wizard = wizard_->frameGeometry();
-    const QSize frame = frameGeometry().size() - size();
-    const int outerWidth = width() + frame.width();
-    const int outerHeight = height() + frame.height();
+    const int outerWidth = width() + frame.left() + frame.right();
+    const int outerHeight = height() + frame.top() + frame.bottom();
     move(wizard.x() + wizard.width() - outerWidth, wizard.y() + wizard.height() - outerHeight - kBottomGap);
 }
 
