@@ -54,6 +54,7 @@ struct ArchiveReader::Impl {
     int fd = -1;  // our own descriptor for the header facts
     bool first = true;
     size_t index = 0;
+    int64_t lastHeader = -1;  // where the last LHA member's header starts
     std::vector<HeaderFacts> cabFacts;
     ~Impl() {
         if (a != nullptr) archive_read_free(a);
@@ -119,6 +120,7 @@ bool ArchiveReader::next(MemberInfo& m) {
     impl_->first = false;
     if (r == ARCHIVE_EOF) {
         if (first) throw ArcError(ARC_ERR_NOT_ARCHIVE, "書庫ではありません: " + path_);
+        if (format_ == ArchiveFormat::Lha) checkLhaEnd();
         return false;
     }
     if (r != ARCHIVE_OK) {
@@ -145,7 +147,8 @@ bool ArchiveReader::next(MemberInfo& m) {
     if (archive_entry_birthtime_is_set(e)) m.ctime = archive_entry_birthtime(e);
     m.readOnly = (archive_entry_perm(e) & 0222) == 0;
     if (format_ == ArchiveFormat::Lha) {
-        const HeaderFacts f = peekLhaHeader(impl_->fd, archive_read_header_position(impl_->a));
+        impl_->lastHeader = archive_read_header_position(impl_->a);
+        const HeaderFacts f = peekLhaHeader(impl_->fd, impl_->lastHeader);
         m.method = f.method;
         m.crc = f.crc;
         m.osId = f.osId;
@@ -156,6 +159,17 @@ bool ArchiveReader::next(MemberInfo& m) {
     }
     ++impl_->index;
     return true;
+}
+
+// Every LHA archive ends in one zero byte after its last member. An archive
+// cut off right after a member reads like a whole one without it, and a
+// backup cut so would give back only part of a database.
+void ArchiveReader::checkLhaEnd() {
+    const int64_t end = impl_->lastHeader >= 0 ? lhaMemberEnd(impl_->fd, impl_->lastHeader) : -1;
+    if (end < 0) return;
+    uint8_t marker = 0xFF;
+    const ssize_t got = ::pread(impl_->fd, &marker, 1, static_cast<off_t>(end));
+    if (got == 0) throw ArcError(ARC_ERR_BROKEN, "書庫の終わりの印がありません（書庫が途中で切れています）: " + path_);
 }
 
 size_t ArchiveReader::read(uint8_t* buffer, size_t size) {

@@ -38,7 +38,8 @@ public:
     ArchiveReader& operator=(const ArchiveReader&) = delete;
 
     // The next member; false after the last. Throws ArcError(ARC_ERR_BROKEN)
-    // on a damaged header.
+    // on a damaged header, and on an LHA archive that ends without its end
+    // marker (one that was cut off after a member).
     bool next(MemberInfo& member);
     // Data of the current member; 0 at its end. Throws ArcError with
     // ARC_ERR_CRC or ARC_ERR_BROKEN when the data does not check.
@@ -49,6 +50,7 @@ public:
 
 private:
     [[noreturn]] void fail(int fallbackCode, const std::string& what);
+    void checkLhaEnd();
     struct Impl;
     std::unique_ptr<Impl> impl_;
     ArchiveFormat format_;

@@ -57,6 +57,25 @@ HeaderFacts peekLhaHeader(int fd, int64_t offset) {
     return f;
 }
 
+int64_t lhaMemberEnd(int fd, int64_t offset) {
+    uint8_t h[28] = {};
+    if (!readAt(fd, offset, h, 22)) return -1;
+    const uint64_t packed = le32(h + 7);
+    uint64_t header = 0;
+    switch (h[20]) {
+        // Level 1 counts its extension headers into the packed size.
+        case 0:
+        case 1: header = uint64_t{h[0]} + 2; break;
+        case 2: header = le16(h); break;
+        case 3:
+            if (!readAt(fd, offset, h, 28)) return -1;
+            header = le32(h + 24);
+            break;
+        default: return -1;
+    }
+    return offset + static_cast<int64_t>(header + packed);
+}
+
 std::vector<HeaderFacts> peekCabFiles(int fd) {
     std::vector<HeaderFacts> files;
     uint8_t h[40];

@@ -21,6 +21,10 @@ struct HeaderFacts {
 // The LHA member whose header starts at the given offset.
 HeaderFacts peekLhaHeader(int fd, int64_t offset);
 
+// Where the LHA member whose header starts at the given offset ends (its
+// header and its packed data); -1 when its header cannot be read.
+int64_t lhaMemberEnd(int fd, int64_t offset);
+
 // All files of a cabinet, in the order of its file table.
 std::vector<HeaderFacts> peekCabFiles(int fd);
 

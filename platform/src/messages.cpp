@@ -9,7 +9,8 @@ bool Offers(Buttons buttons, Answer answer) {
         case Answer::Cancel:
             return buttons == Buttons::OkCancel || buttons == Buttons::YesCancel || buttons == Buttons::YesNoCancel;
         case Answer::Yes:
-            return buttons == Buttons::YesNo || buttons == Buttons::YesCancel || buttons == Buttons::YesNoCancel;
+            return buttons == Buttons::YesNo || buttons == Buttons::YesCancel || buttons == Buttons::YesNoCancel ||
+                   buttons == Buttons::Yes;
         case Answer::No: return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel;
     }
     return false;

@@ -25,14 +25,15 @@ void ScriptedMessages::ShowPlain(const std::string& text) { Show(MessageType::Pl
 
 Answer ScriptedMessages::Show(MessageType type, Buttons buttons, const std::string& text) {
     std::string fault;
-    Answer answer = Answer::Ok;
+    // A box with one button has one answer.
+    Answer answer = buttons == Buttons::Yes ? Answer::Yes : Answer::Ok;
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
         if (!Offers(buttons, answer)) {
             fault = std::string("scripted answer ") + NameOf(answer) + " is not a button of the message: " + text;
         }
-    } else if (buttons != Buttons::Ok) {
+    } else if (buttons != Buttons::Ok && buttons != Buttons::Yes) {
         fault = "no scripted answer for the question: " + text;
     }
     shown_.push_back(ShownMessage{type, buttons, text, answer});

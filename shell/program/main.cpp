@@ -5,8 +5,10 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
+#include "korvalen/backup/restore_mark.h"
 #include "korvalen/platform/clock.h"
 #include "korvalen/platform/drive_kind.h"
 #include "korvalen/platform/end_program.h"
@@ -14,12 +16,14 @@
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/printing/fonts.h"
 #include "korvalen/printing/print_dialog.h"
+#include "korvalen/printing/screen_print.h"
 #include "korvalen/printing/statement_print.h"
 #include "korvalen/shell/application.h"
 #include "korvalen/shell/busy_cursor.h"
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
 #include "korvalen/shell/journal_messages.h"
+#include "korvalen/shell/korv_bu.h"
 #include "korvalen/shell/main_window.h"
 #include "korvalen/shell/program_icon.h"
 #include "korvalen/shell/single_instance.h"
@@ -28,6 +32,7 @@
 #include "korvalen/storage/data_module.h"
 #include "korvalen/wizard/date_input_library.h"
 #include "korvalen/wizard/date_picker.h"
+#include "korvalen/wizard/nen4_form.h"
 #include "korvalen/wizard/wizard_launcher.h"
 
 namespace {
@@ -36,8 +41,35 @@ using namespace korvalen;
 
 const QString kTitle = QStringLiteral("カドレア");
 
+// What the dialogs of the menus are made with.
+struct DialogServices {
+    platform::SettingsStore& settings;
+    platform::MessageService& messages;
+    const platform::Clock& clock;
+    std::function<void(QWidget*)> screenPrint;
+    storage::KorvalenDB& dataModule;
+    shell::HelpFiles& help;
+};
+
 // The dialogs of the menus that are part of this build.
-shell::ShellDialogs ProgramDialogs() { return {}; }
+shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
+    shell::ShellDialogs dialogs;
+    dialogs.dateInput = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
+        auto dialog = std::make_unique<wizard::TNEN4F>(with.settings, with.messages, with.clock, &mainWindow);
+        dialog->SetScreenPrint(with.screenPrint);
+        return dialog;
+    };
+    dialogs.backupRestore = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
+        auto dialog = std::make_unique<shell::TKorvBUF>(
+            with.dataModule, with.settings, with.messages, with.clock, [&mainWindow] { mainWindow.RefreshCaseList(); },
+            &mainWindow);
+        dialog->SetPrintWindow(with.screenPrint);
+        QObject::connect(dialog.get(), &shell::TKorvBUF::HelpRequested,
+                         [help = &with.help](int context) { help->ShowContext(context); });
+        return dialog;
+    };
+    return dialogs;
+}
 
 }  // namespace
 
@@ -94,17 +126,25 @@ int main(int argc, char** argv) {
         // is and the main window comes all the same.
         messages->Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
     }
+    // A restore cut off last time: say where the database from before is.
+    if (const auto notice = backup::InterruptedRestoreNotice(dataModule->DatabaseFolder())) {
+        messages->Show(platform::MessageType::Warning, platform::Buttons::Ok, *notice);
+    }
+
+    // PrintDialog1: the printer and its settings are kept for the run.
+    printing::PrintDialog printDialog1;
+    printing::PrintServices printServices{printDialog1, *messages, clock};
+    const auto screenPrint = printing::ScreenPrintHook(printServices);
 
     shell::SystemDesktopLinks links;
     shell::HelpFiles help(dataModule->ProgramFolder(), links, *messages);
-    // The print dialog is kept for the run, so the printer chosen stays.
-    printing::PrintDialog printDialog1;
-    printing::PrintServices print{printDialog1, *messages, clock};
     wizard::CalendarLibrary calendar(settings, *messages, clock);
     wizard::LibraryDatePicker datePicker(settings, calendar, clock, dataModule->ProgramKey());
-    wizard::WizardLauncher wizard({*dataModule, *messages, datePicker, print});
-    shell::ShellServices services{dataModule.get(), messages.get(), &links, &help, {}, platform::OperatingSystemName()};
-    shell::TKorvalen01F window(services, wizard, ProgramDialogs());
+    wizard::WizardLauncher wizard({*dataModule, *messages, datePicker, printServices});
+    shell::ShellServices services{
+        dataModule.get(), messages.get(), &links, &help, screenPrint, platform::OperatingSystemName()};
+    shell::TKorvalen01F window(services, wizard,
+                               ProgramDialogs({settings, *messages, clock, screenPrint, *dataModule, help}));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 

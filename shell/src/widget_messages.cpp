@@ -49,6 +49,7 @@ QMessageBox::StandardButtons ButtonsOf(Buttons buttons) {
         case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
         case Buttons::YesCancel: return QMessageBox::Yes | QMessageBox::Cancel;
         case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case Buttons::Yes: return QMessageBox::Yes;
     }
     return QMessageBox::Ok;
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 
 #include "cab_writer.h"
 #include "crc16.h"
@@ -185,8 +186,9 @@ TEST(Pack, NoSpaceIsReportedAndLeavesNothingBehind) {
     }
     EXPECT_FALSE(exists(dir / "a.lzh"));
     EXPECT_FALSE(exists(dir / "a.cab"));
-    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+    // The refused extraction takes away the destination it made.
+    EXPECT_FALSE(fs::exists(dir.path() / "out"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }
 
 // Damaged copies of real archives: flipped bytes in headers and data, and cuts.
@@ -254,7 +256,7 @@ TEST(Extract, RefusesNamesThatLeaveTheDestination) {
         for (const char* x : {"-x0", "-x1"}) {
             const auto r = lha().run(std::string("x ") + x + " -jse0 -jso1 \"" + arc + "\" \"" + dest + "\"");
             EXPECT_EQ(r.code, ARC_ERR_UNSAFE_PATH) << evil << r.text;
-            EXPECT_TRUE(folderContents(dir.path() / "in").empty()) << evil;
+            EXPECT_FALSE(fs::exists(dir.path() / "in")) << evil;
         }
     }
     EXPECT_FALSE(exists(dir / "in/evil.txt"));
@@ -315,7 +317,7 @@ TEST(Extract, DoesNotCreateLinksFromTheArchive) {
     ASSERT_THAT(lha().run("l \"" + (dir / "link.lzh") + "\"").text, HasSubstr("passwd"));
     const auto r = lha().run("x -jso1 -jse0 \"" + (dir / "link.lzh") + "\" \"" + dir.folder() + "out/\"");
     EXPECT_EQ(r.code, ARC_ERR_UNSAFE_PATH) << r.text;
-    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));
+    EXPECT_FALSE(fs::exists(dir.path() / "out"));
 }
 
 TEST(Extract, DoesNotWriteThroughALinkInTheDestination) {
@@ -340,6 +342,153 @@ TEST(Extract, KeepsOrDropsStoredFoldersAndSelectsByName) {
               (std::map<std::string, std::string>{{"top.dat", "2"}, {"x.dat", "3"}}));
     EXPECT_EQ(lha().run("x -jso1 -jse0 \"" + (dir / "a.lzh") + "\" \"" + dir.folder() + "none/\" \"nothing\"").code,
               ARC_ERR_NO_FILES);
+}
+
+// Everything a target needs is checked before the first file lands: the
+// destination keeps its old files and gains nothing, and a destination the
+// extraction had to make is gone again.
+TEST(Extract, IsAllOrNothingWhenOneTargetCannotBeWritten) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> members;
+        const char* switches;
+        std::function<void(const std::string& dest)> obstacle;  // may be empty
+        int code;
+    };
+    const std::string longName(300, 'n');
+    const Case cases[] = {
+        {"a folder in the way",
+         {{"a.txt", "new a"}, {"b.txt", "b"}, {"c.txt", "c"}},
+         "-x1",
+         [](const std::string& d) { fs::create_directory(d + "c.txt"); },
+         ARC_ERR_FILE_CREATE},
+        {"a name too long", {{"a.txt", "new a"}, {longName + ".txt", "long"}}, "-x1", {}, ARC_ERR_FILE_CREATE},
+        {"two members for one target",
+         {{"a.txt", "new a"}, {"d1/same.dat", "1"}, {"d2/same.dat", "2"}},
+         "-x0",
+         {},
+         ARC_ERR_FILE_CREATE},
+        {"a file where a folder goes",
+         {{"a.txt", "new a"}, {"sub/x.txt", "x"}},
+         "-x1",
+         [](const std::string& d) { writeFile(d + "sub", "file"); },
+         ARC_ERR_UNSAFE_PATH},
+        {"one name both a file and a folder",
+         {{"a.txt", "new a"}, {"d/x.txt", "x"}, {"d", "file"}},
+         "-x1",
+         {},
+         ARC_ERR_FILE_CREATE},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeFile(dir / "a.lzh", craftLha(c.members));
+        const std::string dest = dir.folder() + "dest/";
+        fs::create_directories(dest);
+        writeFile(dest + "a.txt", "old a");
+        if (c.obstacle) c.obstacle(dest);
+        const auto before = folderContents(dest);
+        const auto beforeCount = std::distance(fs::directory_iterator(dest), fs::directory_iterator());
+        const auto x = [&](const std::string& to) {
+            return lha().run(std::string("x ") + c.switches + " -jso1 -jse0 \"" + (dir / "a.lzh") + "\" \"" + to +
+                             "\"");
+        };
+        const auto r = x(dest);
+        EXPECT_EQ(r.code, c.code) << c.what << ": " << r.text;
+        EXPECT_EQ(folderContents(dest), before) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dest), fs::directory_iterator()), beforeCount) << c.what;
+        if (!c.obstacle) {
+            EXPECT_NE(x(dir.folder() + "fresh/deep/").code, 0) << c.what;
+            EXPECT_FALSE(fs::exists(dir.path() / "fresh")) << c.what;
+        }
+    }
+}
+
+// Our writer always ends an archive with its zero byte. Without it the
+// archive was cut, perhaps right after a member, and a restore must not
+// bring back part of a database.
+TEST(Extract, RefusesAnLhaArchiveCutAfterAMember) {
+    TempDir dir;
+    const std::vector<std::pair<std::string, std::string>> members = {
+        {"SinseiT13.dat", "cases"}, {"SinseiT32.dat", "history"}, {"Opcfg.dat", "options"}};
+    const std::string whole = craftLha(members);
+    ASSERT_EQ(whole.back(), '\0');
+    std::vector<size_t> boundaries;
+    for (size_t k = 1; k <= members.size(); ++k) {
+        boundaries.push_back(craftLha({members.begin(), members.begin() + static_cast<long>(k)}).size() - 1);
+    }
+    for (size_t cut : boundaries) {
+        writeFile(dir / "cut.lzh", whole.substr(0, cut));
+        const std::string dest = dir.folder() + "dest/";
+        fs::create_directories(dest);
+        const auto r = lha().run(lhaUnpackCommand(dir / "cut.lzh", dest));
+        EXPECT_EQ(r.code, ARC_ERR_BROKEN) << cut << r.text;
+        EXPECT_TRUE(fs::is_empty(dest)) << cut;
+        EXPECT_EQ(lha().run("t \"" + (dir / "cut.lzh") + "\"").code, ARC_ERR_BROKEN) << cut;
+        EXPECT_EQ(lha().checkArchive((dir / "cut.lzh").c_str(), ARC_CHECK_FULL_CRC), 0) << cut;
+    }
+    writeFile(dir / "whole.lzh", whole);
+    EXPECT_EQ(lha().run(lhaUnpackCommand(dir / "whole.lzh", dir.folder() + "all/")).code, 0);
+    EXPECT_EQ(folderContents(dir.path() / "all").size(), members.size());
+}
+
+// A level-2 header of our making whose sizes the caller chooses; with
+// size64 the 64-bit size extension (0x42) carries them.
+std::string lhaHeaderWithSizes(const std::string& name, uint32_t packed, uint64_t original, bool size64) {
+    std::string h(24, '\0');
+    h.replace(2, 5, "-lh5-");
+    auto le32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) h[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    le32(7, packed);
+    le32(11, static_cast<uint32_t>(size64 ? 0 : original));
+    le32(15, 1700000000);
+    h[19] = 0x20;
+    h[20] = 2;
+    h[23] = 'W';
+    auto ext = [&](char type, const std::string& body) {
+        const size_t size = 1 + body.size() + 2;
+        h += static_cast<char>(size & 0xFF);
+        h += static_cast<char>(size >> 8);
+        h += type;
+        h += body;
+    };
+    ext(0x00, std::string(2, '\0'));
+    ext(0x01, name);
+    if (size64) {
+        std::string sizes(16, '\0');
+        for (int i = 0; i < 8; ++i) {
+            sizes[i] = static_cast<char>((uint64_t{packed} >> (8 * i)) & 0xFF);
+            sizes[8 + i] = static_cast<char>((original >> (8 * i)) & 0xFF);
+        }
+        ext(0x42, sizes);
+    }
+    h += std::string(2, '\0');
+    h[0] = static_cast<char>(h.size() & 0xFF);
+    h[1] = static_cast<char>(h.size() >> 8);
+    const uint16_t crc = crc16Update(0, reinterpret_cast<const uint8_t*>(h.data()), h.size());
+    h[27] = static_cast<char>(crc & 0xFF);
+    h[28] = static_cast<char>(crc >> 8);
+    return h + std::string(packed, '\x55');
+}
+
+// Sizes are read from the headers before anything is unpacked: what does
+// not fit on the disk, and LHA members beyond 4 GiB, are refused up front.
+TEST(Extract, RefusesDeclaredSizesUpFront) {
+    TempDir dir;
+    std::string tooMuch;
+    // Far more than any disk here holds, in a small file.
+    for (int i = 0; i < 4000; ++i)
+        tooMuch += lhaHeaderWithSizes("m" + std::to_string(i) + ".dat", 4, 0xFFFFF000u, false);
+    writeFile(dir / "full.lzh", tooMuch + '\0');
+    writeFile(dir / "huge.lzh", lhaHeaderWithSizes("huge.dat", 4, uint64_t{5} << 30, true) + '\0');
+    for (const auto& [archive, code] : {std::pair{dir / "full.lzh", int{ARC_ERR_DISK_SPACE}},
+                                        std::pair{dir / "huge.lzh", int{ARC_ERR_UNSUPPORTED}}}) {
+        const std::string dest = dir.folder() + "dest/";
+        fs::create_directories(dest);
+        const auto r = lha().run(lhaUnpackCommand(archive, dest));
+        EXPECT_EQ(r.code, code) << archive << r.text;
+        EXPECT_TRUE(fs::is_empty(dest)) << archive;
+    }
 }
 
 // The small committed archives, sorted by the tool that made them (they
@@ -489,7 +638,7 @@ TEST(Entries, ReportProgressToTheOwnerWindowAndStopWhenAsked) {
     EXPECT_EQ(lha().run(lhaPackCommand(dir / "c.lzh", {dir / "a.dat"}), window).code, ARC_ERR_CANCELLED);
     EXPECT_FALSE(exists(dir / "c.lzh"));
     EXPECT_EQ(lha().run(lhaUnpackCommand(dir / "p.lzh", dir.folder() + "out/"), window).code, ARC_ERR_CANCELLED);
-    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));
+    EXPECT_FALSE(fs::exists(dir.path() / "out"));
     EXPECT_EQ(lha().killOwnerWindowEx(window), 1);
     EXPECT_EQ(lha().run(lhaPackCommand(dir / "c.lzh", {dir / "a.dat"}), window).code, 0);
     EXPECT_EQ(lha().killOwnerWindowEx(window), 0);

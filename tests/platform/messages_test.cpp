@@ -16,6 +16,7 @@ TEST(Messages, EachButtonSetOffersItsOwnAnswers) {
         {Buttons::YesNo, {Answer::Yes, Answer::No}},
         {Buttons::YesCancel, {Answer::Yes, Answer::Cancel}},
         {Buttons::YesNoCancel, {Answer::Yes, Answer::No, Answer::Cancel}},
+        {Buttons::Yes, {Answer::Yes}},
     };
     for (const auto& [buttons, offered] : sets) {
         for (Answer answer : {Answer::Ok, Answer::Cancel, Answer::Yes, Answer::No}) {
@@ -35,8 +36,9 @@ TEST(ScriptedMessages, AnswersInOrderAndRecordsEveryMessageVerbatim) {
     EXPECT_EQ(messages.Show(MessageType::Information, Buttons::YesNo, "q2"), Answer::No);
     // With the queue empty, a box that only informs is acknowledged.
     EXPECT_EQ(messages.Show(MessageType::Warning, Buttons::Ok, "w"), Answer::Ok);
+    EXPECT_EQ(messages.Show(MessageType::Information, Buttons::Yes, "n"), Answer::Yes);
 
-    ASSERT_EQ(messages.Shown().size(), 4u);
+    ASSERT_EQ(messages.Shown().size(), 5u);
     EXPECT_EQ(messages.Shown()[0].type, MessageType::Plain);
     EXPECT_EQ(messages.Shown()[0].text, "【共有違反です】\r\n同時に…");
     EXPECT_EQ(messages.Shown()[1].type, MessageType::Error);

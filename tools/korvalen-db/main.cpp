@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "backup_commands.h"
 #include "commands.h"
 #include "korvalen/cli/case_options.h"
 #include "korvalen/engine/errors.h"
@@ -43,6 +44,7 @@ const std::map<std::string_view, Command>& Commands() {
         {"export", dbtool::Export}, {"show", dbtool::Show},           {"calc", dbtool::Calc},
         {"delete", dbtool::Delete}, {"duplicate", dbtool::Duplicate}, {"check", dbtool::Check},
         {"print", dbtool::Print},
+        {"backup", dbtool::Backup}, {"restore", dbtool::Restore},
     };
     return commands;
 }
@@ -58,10 +60,11 @@ int Fail(int code, std::string message) {
 
 int main(int argc, char** argv) {
     if (argc < 2 || !Commands().count(argv[1])) {
-        std::cerr << kUsage << cli::CaseOptionsUsage();
+        std::cerr << kUsage << dbtool::BackupUsage() << cli::CaseOptionsUsage();
         return argc < 2 ? dbtool::kBadInput : Fail(dbtool::kBadInput, std::string("不明なコマンドです: ") + argv[1]);
     }
     const Arguments args(argv + 2, argv + argc);
+    if (const auto refused = dbtool::RefuseInterruptedRestore(argv[1], args)) return *refused;
     // The output is printed only once the command has succeeded, so a
     // failure never leaves half a listing behind.
     std::ostringstream out;

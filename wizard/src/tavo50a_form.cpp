@@ -47,11 +47,12 @@ std::string StartDateConflictQuestion(engine::DayNumber firstDate) {
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // A table as wide as its columns (they widen for the texts of each run),
-// within the window's width.
+// within the window's width; the recalculation's eleven columns take
+// nearly all of it.
 void FitToColumns(ResultTableView& table) {
     constexpr int kWindowWidth = 844;
     constexpr int kMargin = 20;
-    const int width = std::min(table.ContentWidth(), kWindowWidth - 16);
+    const int width = std::min(table.ContentWidth(), kWindowWidth - 8);
     const int left = width <= kWindowWidth - 2 * kMargin ? kMargin : (kWindowWidth - width) / 2;
     table.setGeometry(left, table.y(), width, table.height());
 }

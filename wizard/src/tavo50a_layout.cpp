@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <algorithm>
 
 #include "korvalen/engine/day_count.h"
 #include "korvalen/printing/fonts.h"
@@ -71,7 +72,8 @@ QRadioButton* AddRadio(QWidget* parent, const char* name, const QString& caption
     auto* radio = new QRadioButton(caption, parent);
     radio->setObjectName(QString::fromLatin1(name));
     radio->setAccessibleName(caption);
-    radio->setGeometry(left, top, width, 22);
+    // As wide as its caption, where a click selects it.
+    radio->setGeometry(left, top, std::min(width, radio->sizeHint().width()), 22);
     return radio;
 }
 
@@ -148,7 +150,9 @@ void TTavo50AF::BuildWindow() {
 }
 
 QWidget* TTavo50AF::AddPage(int index, const QString& heading, const QString& subheading) {
-    auto* page = new QWidget;
+    // Made inside the page control, so its controls measure themselves in
+    // the window's font.
+    auto* page = new QWidget(PageControl1);
     page->setObjectName(QStringLiteral("TabSheet%1").arg(index + 1));
     page->setAccessibleName(heading.isEmpty() ? windowTitle() : heading);
     TabSheets[static_cast<std::size_t>(index)] = page;
@@ -309,6 +313,17 @@ void TTavo50AF::BuildHistoryPage(QWidget* page) {
     historyPage_ = new HistoryPage(services_.messages, page);
     historyPage_->move(0, kBandHeight);
     historyPage_->SetHistory(&history_);
+    // The dialogs of the bulk tools are not part of this build yet; their
+    // buttons say so rather than do nothing.
+    const auto notInThisBuild = [this](const char* caption) {
+        return [this, caption] {
+            services_.messages.Show(platform::MessageType::Information, platform::Buttons::Ok,
+                                    std::string("「") + caption + "」は、このビルドにはまだ含まれていません。");
+        };
+    };
+    connect(historyPage_, &HistoryPage::RateChangeRequested, this, notInThisBuild("利率一括変更"));
+    connect(historyPage_, &HistoryPage::RepaymentGenerationRequested, this, notInThisBuild("返済データ一括生成"));
+    connect(historyPage_, &HistoryPage::RangeDeletionRequested, this, notInThisBuild("範囲選択データ一括削除"));
 }
 
 void TTavo50AF::BuildLenderPage(QWidget* page) {

@@ -8,8 +8,9 @@ namespace korvalen::platform {
 // The icon of a message box; Plain has none.
 enum class MessageType { Plain, Warning, Error, Information, Confirmation };
 
-// The fixed button sets of a message box.
-enum class Buttons { Ok, OkCancel, YesNo, YesCancel, YesNoCancel };
+// The fixed button sets of a message box. Yes alone closes a notice that
+// is answered "はい(&Y)".
+enum class Buttons { Ok, OkCancel, YesNo, YesCancel, YesNoCancel, Yes };
 
 // What the user did; Closed means the box was closed without pressing a
 // button (Escape or the close box).

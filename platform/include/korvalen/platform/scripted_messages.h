@@ -33,7 +33,7 @@ private:
 
 // The test implementation: answers come from a queue, every message is
 // recorded. Each box takes the next queued answer; with the queue empty a
-// box that offers only OK is answered OK, and a box that asks a question
+// box that offers only OK (or only Yes) is answered so, and a box that asks a question
 // is a fault. A fault (also a queued answer that the box does not offer) is
 // recorded in Faults() and thrown as UnscriptedMessage, so a test fails
 // instead of hanging on a box nobody will answer. Check Faults() is empty
