@@ -3,6 +3,8 @@
 #include <string>
 
 #include "korvalen/engine/errors.h"
+#include "korvalen/engine/fixed_point.h"
+#include "korvalen/engine/message_text.h"
 #include "korvalen/engine/text_forms.h"
 
 namespace korvalen::engine {
@@ -10,6 +12,9 @@ namespace {
 
 // The grid shows three integer digits of a rate; beyond that it is a typo.
 constexpr double kRateLimitPercent = 1000.0;
+// The tables show a rate to three decimals, rounding half up: 999.9995 %
+// would print as 1000.000.
+constexpr FixedRate kHighestPrintableRate = 9999994;
 
 bool AllDigits(std::string_view text) {
     if (text.empty()) return false;
@@ -40,7 +45,7 @@ bool IsPercentShape(std::string_view text) {
 }
 
 [[noreturn]] void Refuse(std::string_view what, std::string_view text, std::string_view problem) {
-    throw ConversionError(std::string(what) + "「" + std::string(text) + "」" + std::string(problem));
+    throw ConversionError(std::string(what) + "「" + QuoteInMessage(text) + "」" + std::string(problem));
 }
 
 }  // namespace
@@ -60,13 +65,18 @@ double ReadPercentField(std::string_view text, std::string_view what) {
     if (!text.empty() && text.front() == '-') Refuse(what, text, "が負の値です。");
     if (!IsPercentShape(text)) Refuse(what, text, "が数値ではありません。");
     const double percent = ParseRateText(text);
-    if (percent >= kRateLimitPercent) Refuse(what, text, "が大きすぎます（999.999%まで）。");
+    if (percent >= kRateLimitPercent || RateToFixed(percent) > kHighestPrintableRate) {
+        Refuse(what, text, "が大きすぎます（999.999%まで）。");
+    }
     return percent;
 }
 
 DayNumber ReadDateField(std::string_view text, std::string_view what) {
     const auto date = ParseDateText(text);
     if (!date) Refuse(what, text, "が読めません。YYYY-MM-DD、YYYY/MM/DD または yy/mm/dd で書いてください。");
+    if (*date < kFirstShownDay || *date > kLastShownDay) {
+        Refuse(what, text, "は扱えない日付です（1873年1月1日から2099年12月31日まで）。");
+    }
     return *date;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "korvalen/backup/restore_mark.h"
 #include "korvalen/platform/clock.h"
@@ -25,6 +26,7 @@
 #include "korvalen/shell/journal_messages.h"
 #include "korvalen/shell/korv_bu.h"
 #include "korvalen/shell/main_window.h"
+#include "korvalen/shell/maintenance_dialogs.h"
 #include "korvalen/shell/program_icon.h"
 #include "korvalen/shell/single_instance.h"
 #include "korvalen/shell/termination_signals.h"
@@ -49,11 +51,17 @@ struct DialogServices {
     std::function<void(QWidget*)> screenPrint;
     storage::KorvalenDB& dataModule;
     shell::HelpFiles& help;
+    // The main window's services, and the folder the database folder
+    // dialog's 参照 chose last, kept for the run.
+    const shell::ShellServices& shell;
+    std::string& lastChosenFolder;
 };
 
 // The dialogs of the menus that are part of this build.
 shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
     shell::ShellDialogs dialogs;
+    dialogs.databaseFolder = shell::DatabaseFolderDialogFactory(with.shell, with.lastChosenFolder);
+    dialogs.options = shell::OptionsDialogFactory(with.shell);
     dialogs.dateInput = [with](shell::TKorvalen01F& mainWindow) -> std::unique_ptr<QDialog> {
         auto dialog = std::make_unique<wizard::TNEN4F>(with.settings, with.messages, with.clock, &mainWindow);
         dialog->SetScreenPrint(with.screenPrint);
@@ -143,8 +151,10 @@ int main(int argc, char** argv) {
     wizard::WizardLauncher wizard({*dataModule, *messages, datePicker, printServices});
     shell::ShellServices services{
         dataModule.get(), messages.get(), &links, &help, screenPrint, platform::OperatingSystemName()};
-    shell::TKorvalen01F window(services, wizard,
-                               ProgramDialogs({settings, *messages, clock, screenPrint, *dataModule, help}));
+    std::string lastChosenFolder;
+    shell::TKorvalen01F window(
+        services, wizard,
+        ProgramDialogs({settings, *messages, clock, screenPrint, *dataModule, help, services, lastChosenFolder}));
     if (auto* boxes = dynamic_cast<shell::WidgetMessages*>(messages.get())) boxes->SetFallbackParent(&window);
     instance.SetShowRequest([&window] { window.BringToFront(); });
 

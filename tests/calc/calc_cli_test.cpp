@@ -1,23 +1,20 @@
 // Runs the built korvalen-calc end to end on files written into a temporary
-// folder.
+// folder. The refusals it shares with korvalen-db import are in the db tool's
+// tests, where both tools run side by side.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
-
+#include "korvalen/testsupport/child_process.h"
+#include "korvalen/testsupport/files.h"
 #include "korvalen/testsupport/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using korvalen::testsupport::ChildProcess;
 
 struct Result {
     int exitCode;
@@ -25,34 +22,20 @@ struct Result {
     std::string err;
 };
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+const std::string kSample = std::string(KORVALEN_SOURCE_DIR) + "/examples/sample.csv";
 
 class CalcCli : public ::testing::Test {
 protected:
-    fs::path Write(const std::string& name, const std::string& bytes) {
+    std::string Write(const std::string& name, const std::string& bytes) {
         const fs::path path = folder_.path() / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        korvalen::testsupport::WriteWholeFile(path, bytes);
+        return path.string();
     }
 
-    Result Run(const std::vector<std::string>& args) {
-        std::string command = "\"" + (fs::path(KORVALEN_BIN_DIR) / "korvalen-calc").string() + "\"";
-        for (const auto& arg : args) command += " \"" + arg + "\"";
-        const fs::path out = folder_.path() / "stdout.txt";
-        const fs::path err = folder_.path() / "stderr.txt";
-        command += " >\"" + out.string() + "\" 2>\"" + err.string() + "\"";
-        const int status = std::system(command.c_str());
-#if defined(_WIN32)
-        const int code = status;
-#else
-        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-        return Result{code, Slurp(out), Slurp(err)};
+    static Result Run(const std::vector<std::string>& args) {
+        ChildProcess child(std::string(KORVALEN_BIN_DIR) + "/korvalen-calc", args);
+        const int code = child.Wait();
+        return Result{code, child.Out(), child.Err()};
     }
 
     korvalen::testsupport::TempFolder folder_{"korvalen-calc-test"};
@@ -63,8 +46,8 @@ protected:
 const std::string kOverpaidCsv =
     "\xEF\xBB\xBF年月日,借入,返済,利率\r\n"
     "2005-01-10,\"50,000\",,29.2\r\n"
-    "2005-06-10,\"30,000\",0\r\n"
-    "2005/03/10,0,\"60,000\"\r\n"
+    "2005-06-10,\"30,000\",0,\r\n"
+    "2005/03/10,0,\"60,000\",\r\n"
     "05/07/10,,\"10,000\",\r\n";
 
 const std::vector<std::string> kOverpaidCase = {"--rate=29.2", "--first-day=no", "--overpayment-rate=5"};
@@ -74,22 +57,26 @@ std::vector<std::string> With(std::vector<std::string> args, std::initializer_li
     return args;
 }
 
-TEST_F(CalcCli, PrintsTheRecalculation) {
+const std::string kRecalculation =
+    "取引日\t借入額\t返済額\t日数\t利率\t利息\t元金返済額\t残元金\t未払利息\t過払利息\t未払過払利息\n"
+    "平17/01/10\t50,000\t0\t\t20.000\t0\t0\t50,000\t\t0\t\n"
+    "平17/03/10\t0\t60,000\t59\t20.000\t1,616\t58,384\t-8,384\t\t0\t\n"
+    "平17/06/10\t30,000\t0\t92\t20.000\t0\t0\t21,511\t\t105\t0\n"
+    "平17/07/10\t0\t10,000\t30\t20.000\t353\t9,647\t11,864\t\t0\t\n";
+
+TEST_F(CalcCli, PrintsTheRecalculationSortedWithAWarningForTheEntryOutOfOrder) {
     const auto csv = Write("overpaid.csv", kOverpaidCsv);
-    const Result r = Run(With(kOverpaidCase, {csv.string()}));
+    const Result r = Run(With(kOverpaidCase, {csv}));
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out,
-              "取引日\t借入額\t返済額\t日数\t利率\t利息\t元金返済額\t残元金\t未払利息\t過払利息\t未払過払利息\n"
-              "平17/01/10\t50,000\t0\t\t20.000\t0\t0\t50,000\t\t0\t\n"
-              "平17/03/10\t0\t60,000\t59\t20.000\t1,616\t58,384\t-8,384\t\t0\t\n"
-              "平17/06/10\t30,000\t0\t92\t20.000\t0\t0\t21,511\t\t105\t0\n"
-              "平17/07/10\t0\t10,000\t30\t20.000\t353\t9,647\t11,864\t\t0\t\n");
+    EXPECT_EQ(r.out, kRecalculation);
+    // 2005/03/10 follows 2005-06-10 in the file: most often a typo.
+    EXPECT_EQ(r.err, "korvalen-calc: 警告: " + csv +
+                         " の 4 行目: 日付が前の行より前です（前の行は 2005-06-10）。日付の順に並べ替えて読みます。\n");
 }
 
 TEST_F(CalcCli, PrintsTheLenderTableInWesternDates) {
     const auto csv = Write("overpaid.csv", kOverpaidCsv);
-    const Result r = Run(With(kOverpaidCase, {"--table=lender", "--western", csv.string()}));
+    const Result r = Run(With(kOverpaidCase, {"--table=lender", "--western", csv}));
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out,
               "取引日\t借入額\t返済額\t日数\t利率\t利息\t元金返済額\t残元金\t未払利息\n"
@@ -105,67 +92,82 @@ TEST_F(CalcCli, ShiftJisFileGivesTheSameTable) {
                             "\x94\x4e\x8c\x8e\x93\xfa,\x8e\xd8\x93\xfc,\x95\xd4\x8d\xcf\r\n"
                             "2005-01-10,50000,0\r\n2005-03-10,0,60000\r\n");
     const auto utf8 = Write("utf8.csv", "2005-01-10,50000,0\n2005-03-10,0,60000\n");
-    const Result a = Run(With(kOverpaidCase, {"--settle=end", sjis.string()}));
-    const Result b = Run(With(kOverpaidCase, {"--settle=end", utf8.string()}));
+    const Result a = Run(With(kOverpaidCase, {"--settle=end", sjis}));
+    const Result b = Run(With(kOverpaidCase, {"--settle=end", utf8}));
     EXPECT_EQ(a.exitCode, 0);
     EXPECT_EQ(a.out, b.out);
     EXPECT_NE(a.out.find("-8,384"), std::string::npos);
 }
 
-TEST_F(CalcCli, WarningsGoToStderrOneLineEach) {
+TEST_F(CalcCli, CalculationWarningsGoToStderrOneLineEach) {
     const auto csv = Write("long.csv", "2003-12-20,100000,0\n2005-01-10,0,10000\n");
-    const Result r = Run({"--method=1", "--rate=20", "--first-day=no", "--table=lender", csv.string()});
+    const Result r = Run({"--method=1", "--rate=20", "--first-day=no", "--table=lender", csv});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "korvalen-calc: 警告: " + csv.string() +
-                         " の表の 2 行目（平17/01/10）: ３年間にまたがる計算はできません。\n");
+    EXPECT_EQ(r.err,
+              "korvalen-calc: 警告: " + csv + " の表の 2 行目（平17/01/10）: ３年間にまたがる計算はできません。\n");
     EXPECT_NE(r.out.find("平17/01/10\t0\t10,000\t387\t20.000\t0\t10,000\t90,000"), std::string::npos) << r.out;
 }
 
-TEST_F(CalcCli, BadInputIsRefusedWithExitTwoAndNothingOnStdout) {
+TEST_F(CalcCli, SummaryFollowsTheTableWithTheClaimOrThePrincipalOwed) {
     struct Case {
         const char* name;
-        std::string content;  // written as bad.csv; empty = no file is written
         std::vector<std::string> args;
-        std::string message;
+        std::string summary;
     };
-    const std::string heading = "年月日,借入,返済\n2005-01-10,1000,0\n";
     const std::vector<Case> cases = {
-        {"unreadable date", heading + "2005-02-30,0,100\n", {}, "bad.csv の 3 行目: 日付「2005-02-30」が読めません"},
-        {"negative amount", heading + "2005-02-10,0,-100\n", {}, "bad.csv の 3 行目: 返済額「-100」が負の値です"},
-        {"non-numeric amount",
-         heading + "2005-02-10,abc,0\n",
-         {},
-         "bad.csv の 3 行目: 借入額「abc」が数値ではありません"},
-        {"amount beyond 32 bits",
-         heading + "2005-02-10,\"3,000,000,000\",0\n",
-         {},
-         "bad.csv の 3 行目: 借入額「3,000,000,000」が大きすぎます"},
-        {"date before the start date",
-         heading,
-         {"--start-date=2005-02-01"},
-         "bad.csv の 2 行目: 日付「2005-01-10」は計算開始日"},
-        {"unknown option", heading, {"--frobnicate"}, "不明なオプションです: --frobnicate"},
-        {"bad option value", heading, {"--method=9"}, "--method の値「9」が不正です"},
-        {"missing file", "", {}, "bad.csv: ファイルを読めません"},
+        // The last row: 残元金 -162,634 and 未払過払利息 3,911.
+        {"overpaid",
+         {"--rate=29.2", "--overpayment-rate=5"},
+         "\n過払金　162,634円\n未払過払利息　3,911円\n請求額　166,545円\n"},
+        {"principal still owed",
+         {"--rate=29.2", "--start-date=2000-01-01", "--start-balance=100000"},
+         "\n残元金　151,864円\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path file = folder_.path() / "bad.csv";
-        fs::remove(file);
-        if (!c.content.empty()) Write("bad.csv", c.content);
-        const Result r = Run(With(c.args, {file.string()}));
+        const Result plain = Run(With(c.args, {kSample}));
+        const Result summed = Run(With(c.args, {"--summary", kSample}));
+        ASSERT_EQ(plain.exitCode, 0) << plain.err;
+        EXPECT_EQ(summed.exitCode, 0) << summed.err;
+        EXPECT_EQ(summed.out, plain.out + c.summary);
+        EXPECT_EQ(summed.err, plain.err);
+    }
+}
+
+TEST_F(CalcCli, HelpPrintsTheUsageOnStdout) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, std::vector<std::string>{"--rate=0", "-h", "missing.csv"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out.rfind("使い方: korvalen-calc --rate=PERCENT [オプション] HISTORY.csv\n", 0), 0u) << r.out;
+        for (const char* option : {"--table=", "--summary", "--western", "--rate=", "--method=", "--first-day=",
+                                   "--overpayment-rate=", "--settle=", "--start-date=", "--start-balance=",
+                                   "--reference-borrowing=", "--input-order", "終了コード"}) {
+            EXPECT_NE(r.out.find(option), std::string::npos) << option;
+        }
+    }
+}
+
+TEST_F(CalcCli, CommandLinesItCannotFollowAreRefused) {
+    const auto csv = Write("one.csv", "2005-01-10,1000,0\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"--rate=20"}, "korvalen-calc: 履歴ファイル（HISTORY.csv）を指定してください"},
+        {{"--rate=20", csv, csv}, "履歴ファイルは一つだけ指定してください"},
+        {{"--rate=20", "--frobnicate", csv}, "不明なオプションです: --frobnicate"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const Result r = Run(c.args);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
     }
-}
-
-TEST_F(CalcCli, FileArgumentIsRequired) {
-    const Result none = Run({"--rate=20"});
-    EXPECT_EQ(none.exitCode, 2);
-    EXPECT_EQ(none.out, "");
-    EXPECT_NE(none.err.find("履歴ファイル"), std::string::npos);
 }
 
 }  // namespace

@@ -14,13 +14,14 @@ TEST(CaseOptions, DefaultsAreThoseOfANewCase) {
     EXPECT_EQ(o.caseRecord.START_DAY, 0);
     EXPECT_EQ(o.caseRecord.CHECKBOX, 0);
     EXPECT_FALSE(o.westernCalendar);
+    EXPECT_FALSE(o.summary);
 }
 
 TEST(CaseOptions, EveryOptionReachesItsField) {
     CaseOptions o;
     for (const char* arg : {"--table=lender", "--method=3", "--rate=29.2", "--first-day=no", "--overpayment-rate=5%",
                             "--settle=end", "--start-date=2006/3/10", "--start-balance=1,500,000",
-                            "--reference-borrowing=200000", "--input-order", "--western"}) {
+                            "--reference-borrowing=200000", "--input-order", "--western", "--summary"}) {
         EXPECT_TRUE(ApplyCaseOption(arg, o)) << arg;
     }
     EXPECT_EQ(o.table, engine::CalculationKind::LenderCalculation);
@@ -34,15 +35,18 @@ TEST(CaseOptions, EveryOptionReachesItsField) {
     EXPECT_EQ(o.caseRecord.HIKI_RIRITU, 200000);
     EXPECT_EQ(o.caseRecord.CHECKBOX, 1);
     EXPECT_TRUE(o.westernCalendar);
+    EXPECT_TRUE(o.summary);
 }
 
 TEST(CaseOptions, OtherArgumentsAreLeftToTheTool) {
     CaseOptions o;
     for (const char* arg : {"history.csv", "--output=x", "-v", "--tablex=1"})
         EXPECT_FALSE(ApplyCaseOption(arg, o)) << arg;
-    for (const char* arg : {"--method=6", "--method=", "--rate", "--rate=abc", "--first-day=maybe", "--settle=now",
-                            "--start-date=2006-02-30", "--start-balance=-1", "--reference-borrowing=3000000000"}) {
-        EXPECT_THROW(ApplyCaseOption(arg, o), UsageError) << arg;
+    for (const char* arg :
+         {"--method=6", "--method=", "--rate", "--rate=abc", "--rate=0", "--rate=0.00004", "--first-day=maybe",
+          "--settle=now", "--start-date=2006-02-30", "--start-balance=-1", "--reference-borrowing=3000000000"}) {
+        CaseOptions fresh;
+        EXPECT_THROW(ApplyCaseOption(arg, fresh), UsageError) << arg;
     }
 }
 

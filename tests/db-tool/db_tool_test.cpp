@@ -64,7 +64,7 @@ TEST_F(DbToolTest, ImportListCalcExportDuplicateDeleteCheck) {
     // The stored case computes exactly as the history file does.
     for (const std::vector<std::string>& view :
          {std::vector<std::string>{"--table=lender"}, std::vector<std::string>{"--table=recalc", "--western"},
-          std::vector<std::string>{}}) {
+          std::vector<std::string>{}, std::vector<std::string>{"--summary"}}) {
         std::vector<std::string> calc = options;
         calc.insert(calc.end(), view.begin(), view.end());
         calc.push_back(kSample);
@@ -95,21 +95,24 @@ TEST_F(DbToolTest, ImportListCalcExportDuplicateDeleteCheck) {
 }
 
 TEST_F(DbToolTest, BadInputExitsTwoAndStoresNothing) {
-    ASSERT_EQ(Db({"import", folder, kSample}).code, 0);
+    ASSERT_EQ(Db({"import", folder, kSample, "--rate=29.2"}).code, 0);
     WriteWholeFile(root.path() / "bad.csv", "2006-01-10,100000,0\n2006-02-30,0,5000\n");
     struct Bad {
         std::vector<std::string> args;
         std::string says;
     };
     const std::vector<Bad> cases = {
-        {{"import", folder, kSample, "--creditor=" + std::string(41, 'x')}, "債権者名が長すぎます。"},
-        {{"import", folder, kSample, "--debtor=😀"}, "債務者名に保存できない文字"},
-        {{"import", folder, (root.path() / "bad.csv").string()}, "bad.csv の 2 行目"},
+        {{"import", folder, kSample, "--rate=29.2", "--creditor=" + std::string(41, 'x')}, "債権者名が長すぎます。"},
+        {{"import", folder, kSample, "--rate=29.2", "--debtor=😀"}, "債務者名に保存できない文字"},
+        {{"import", folder, (root.path() / "bad.csv").string(), "--rate=29.2"}, "bad.csv の 2 行目"},
         {{"import", folder, kSample, "--rate=abc"}, "--rate"},
-        {{"import", folder, kSample, "--table=lender"}, "calc の指定"},
-        {{"import", folder, kSample, "--creditor=a\tb"}, "制御文字"},
-        {{"import", folder, (root.path() / "missing.csv").string()}, "ファイルを読めません"},
-        {{"calc", folder, "0", "--rate=18"}, "--table と --western だけ"},
+        {{"import", folder, kSample, "--rate=29.2", "--table=lender"}, "calc の指定"},
+        {{"import", folder, kSample, "--rate=29.2", "--summary"}, "--summary は calc の指定"},
+        {{"import", folder, kSample, "--rate=29.2", "--creditor=a\tb"}, "制御文字"},
+        {{"import", folder, kSample, "--rate=29.2", "--creditor=a", "--creditor=b"}, "--creditor が 2 回"},
+        {{"calc", folder, "0", "--rate=18"}, "--table、--western と --summary だけ"},
+        {{"calc", folder, "0", "--table=lender", "--summary"}, "--summary は引直計算の表"},
+        {{"calc", folder, "0", "--western", "--western"}, "--western が 2 回"},
         {{"show", folder, "32768"}, "0 から 32767"},
         {{"export", folder, "7"}, "事件番号 7 の事件はありません"},
         {{"delete", folder, "0", "7"}, "何も削除していません"},
@@ -128,6 +131,33 @@ TEST_F(DbToolTest, BadInputExitsTwoAndStoresNothing) {
     EXPECT_EQ(Db({"list", folder}).out, "0\t\t\t73\n");
 }
 
+TEST_F(DbToolTest, AnEntryBeforeTheLineAboveIsStoredInDateOrderWithAWarning) {
+    const std::string file = (root.path() / "typo.csv").string();
+    WriteWholeFile(file, "年月日,借入,返済\n2005-01-10,50000,0\n2005-03-10,0,10000\n2005-02-10,0,10000\n");
+    const Outcome r = Db({"import", folder, file, "--rate=18"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "0\n");
+    EXPECT_EQ(r.err, "korvalen-db: 警告: " + file +
+                         " の 4 行目: 日付が前の行より前です（前の行は 2005-03-10）。日付の順に並べ替えて読みます。\n");
+    EXPECT_EQ(Db({"export", folder, "0"}).out,
+              "年月日,借入,返済,利率\n2005-01-10,50000,0,18\n2005-02-10,0,10000,18\n2005-03-10,0,10000,18\n");
+}
+
+TEST_F(DbToolTest, HelpPrintsTheUsageOnStdout) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, std::vector<std::string>{"import", folder, "-h"}}) {
+        const Outcome r = Db(args);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out.rfind("使い方:\n", 0), 0u) << r.out;
+        for (const char* part : {"korvalen-db init", "korvalen-db import", "--rate=PERCENT", "--summary",
+                                 "korvalen-db check", "--start-balance=", "終了コード"}) {
+            EXPECT_NE(r.out.find(part), std::string::npos) << part;
+        }
+    }
+    EXPECT_EQ(Db({"list", folder}).out, "");
+}
+
 TEST_F(DbToolTest, EngineErrorsExitThreeWithTheirCode) {
     fs::remove(folder + "SinseiT32.dat");
     const Outcome r = Db({"list", folder});
@@ -136,7 +166,7 @@ TEST_F(DbToolTest, EngineErrorsExitThreeWithTheirCode) {
 }
 
 TEST_F(DbToolTest, CheckListsEachProblem) {
-    ASSERT_EQ(Db({"import", folder, kSample}).code, 0);
+    ASSERT_EQ(Db({"import", folder, kSample, "--rate=29.2"}).code, 0);
     {
         tablestore::Database db;
         db.setDirectory(folder);

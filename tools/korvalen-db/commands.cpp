@@ -10,6 +10,7 @@
 #include "korvalen/cli/history_file.h"
 #include "korvalen/cli/result_tsv.h"
 #include "korvalen/engine/history_csv.h"
+#include "korvalen/engine/message_text.h"
 #include "korvalen/engine/text_forms.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/machine_info.h"
@@ -61,9 +62,10 @@ storage::StoredCase LoadExisting(tablestore::Database& database, std::int32_t se
 
 // A text option of import: "--name=value", or nothing when the argument is
 // another one.
-std::optional<std::string> TextOption(std::string_view argument, std::string_view name) {
+std::optional<std::string> TextOption(std::string_view argument, std::string_view name, cli::CaseOptions& options) {
     const std::string prefix = "--" + std::string(name) + "=";
     if (!argument.starts_with(prefix)) return std::nullopt;
+    cli::NoteOptionGiven(name, options);
     std::string value(argument.substr(prefix.size()));
     for (unsigned char c : value) {
         // A line break or tab would split the list's lines and fields.
@@ -129,33 +131,36 @@ int List(const Arguments& args, std::ostream& out) {
 int Import(const Arguments& args, std::ostream& out) {
     if (args.size() < 2)
         throw UsageError(
-            "使い方: korvalen-db import FOLDER HISTORY.csv [--creditor=…] [--debtor=…] [--remarks=…] [事件の設定]");
+            "使い方: korvalen-db import FOLDER HISTORY.csv [--creditor=…] [--debtor=…] [--remarks=…] --rate=PERCENT "
+            "[事件の設定]");
     cli::CaseOptions options;
     engine::CaseRecord& header = options.caseRecord;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& argument = args[i];
-        if (argument.starts_with("--table") || argument == "--western") {
-            throw UsageError(argument + " は calc の指定です。import では使えません。");
+        if (argument.starts_with("--table") || argument == "--western" || argument == "--summary") {
+            throw UsageError(engine::QuoteInMessage(argument) + " は calc の指定です。import では使えません。");
         }
-        if (auto v = TextOption(argument, "creditor")) {
+        if (auto v = TextOption(argument, "creditor", options)) {
             header.GYOSYA_NAME = *v;
             continue;
         }
-        if (auto v = TextOption(argument, "debtor")) {
+        if (auto v = TextOption(argument, "debtor", options)) {
             header.NAME = *v;
             continue;
         }
-        if (auto v = TextOption(argument, "remarks")) {
+        if (auto v = TextOption(argument, "remarks", options)) {
             header.BIKO = *v;
             continue;
         }
         if (cli::ApplyCaseOption(argument, options)) continue;
-        throw UsageError("不明な引数です: " + argument + "（使えるもの: --creditor --debtor --remarks " +
-                         std::string(cli::CaseOptionNames()) + "）");
+        throw UsageError("不明な引数です: " + engine::QuoteInMessage(argument) +
+                         "（使えるもの: --creditor --debtor --remarks " + std::string(cli::CaseOptionNames()) + "）");
     }
+    cli::CheckCaseSettings(options);
     Folder folder(args[0]);
-    const engine::HistoryList history = cli::ReadHistoryFile(args[1], header);
-    out << storage::SaveNewCase(folder.database, header, history) << '\n';
+    const engine::HistoryCsv history = cli::ReadHistoryFile(args[1], header);
+    out << storage::SaveNewCase(folder.database, header, history.entries) << '\n';
+    cli::PrintReadWarnings(std::cerr, "korvalen-db", args[1], history.warnings);
     return kOk;
 }
 
@@ -183,21 +188,27 @@ int Show(const Arguments& args, std::ostream& out) {
 }
 
 int Calc(const Arguments& args, std::ostream& out) {
-    if (args.size() < 2) throw UsageError("使い方: korvalen-db calc FOLDER SEQ [--table=lender|recalc] [--western]");
+    if (args.size() < 2)
+        throw UsageError("使い方: korvalen-db calc FOLDER SEQ [--table=lender|recalc] [--western] [--summary]");
     cli::CaseOptions options;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& argument = args[i];
-        if (!(argument.starts_with("--table=") || argument == "--western")) {
+        if (!(argument.starts_with("--table=") || argument == "--western" || argument == "--summary")) {
             throw UsageError(
-                "calc で使えるのは --table と --western だけです（事件の設定は保存されたものを使います）: " + argument);
+                "calc で使えるのは --table、--western と --summary だけです（事件の設定は保存されたものを使います）: " +
+                engine::QuoteInMessage(argument));
         }
         cli::ApplyCaseOption(argument, options);
     }
+    cli::CheckTableChoices(options);
     const std::int32_t seq = ParseSeq(args[1]);
     Folder folder(args[0]);
     storage::StoredCase stored = LoadExisting(folder.database, seq);
-    out << cli::CalculationTsv(options.table, stored.history, stored.header, options.westernCalendar,
-                               "korvalen-db: 警告: 事件 " + std::to_string(seq));
+    const cli::CalculationText text =
+        cli::RunCalculationText(options.table, stored.history, stored.header, options.westernCalendar, options.summary,
+                                "korvalen-db: 警告: 事件 " + std::to_string(seq));
+    std::cerr << text.warnings;
+    out << text.tsv;
     return kOk;
 }
 

@@ -30,6 +30,10 @@ struct HistoryEntry {
 // keep referring to an entry while the list is re-sorted.
 using HistoryList = std::vector<std::unique_ptr<HistoryEntry>>;
 
+// The most entries one case holds: as many as the history table's SEQNO,
+// an int16 counted from 0, can number.
+inline constexpr std::size_t kMaxCaseEntries = 32768;
+
 std::unique_ptr<HistoryEntry> CopyEntry(const HistoryEntry& entry);
 // The recalculation copy: an independent copy of every entry, in list order.
 HistoryList CopyHistory(const HistoryList& list);

@@ -15,10 +15,18 @@ namespace korvalen::engine {
 // over-32-bit amount.
 std::int32_t ReadAmountField(std::string_view text, std::string_view what);
 
-// Percent: 29.2, 29.200 or 29.200%; below 1,000 %. Throws ConversionError.
+// Percent: 29.2, 29.200 or 29.200%; at most what the tables print as
+// 999.999. Throws ConversionError.
 double ReadPercentField(std::string_view text, std::string_view what);
 
-// YYYY-MM-DD, YYYY/MM/DD or yy/mm/dd. Throws ConversionError.
+// The days the tables can show: from the first day of the Gregorian
+// calendar in Japan (before it there is no era date to print) to the last
+// day whose year the forms hold.
+inline constexpr DayNumber kFirstShownDay = -9859;  // 1873-01-01
+inline constexpr DayNumber kLastShownDay = 73050;   // 2099-12-31
+
+// YYYY-MM-DD, YYYY/MM/DD or yy/mm/dd, from kFirstShownDay to kLastShownDay.
+// Throws ConversionError.
 DayNumber ReadDateField(std::string_view text, std::string_view what);
 
 }  // namespace korvalen::engine

@@ -14,11 +14,21 @@ namespace korvalen::cli {
 // spacer column carries nothing and is left out.
 std::string ResultTsv(const engine::ResultTable& table);
 
-// Runs the calculation and gives its table as ResultTsv does. The warnings
-// of the run are written to std::cerr first, once the table is known, so
-// each line names its row and date: `warningStart` + " の表の N 行目（date）: "
-// + the message.
-std::string CalculationTsv(engine::CalculationKind kind, engine::HistoryList& entries,
-                           const engine::CaseRecord& caseRecord, bool westernCalendar, std::string_view warningStart);
+// The figures a claim is made of, as the statement prints them: an empty
+// line, then one line each ("過払金　1,234円"). Nothing for a table without
+// entries.
+std::string ClaimSummaryText(const engine::ResultTable& table);
+
+struct CalculationText {
+    std::string tsv;       // the table, and the claim's figures when asked
+    std::string warnings;  // one line each, for the standard error
+};
+
+// Runs the calculation and gives its table as ResultTsv does, followed by
+// ClaimSummaryText when `summary`. Each warning of the run names its row and
+// date: `warningStart` + " の表の N 行目（date）: " + the message.
+CalculationText RunCalculationText(engine::CalculationKind kind, engine::HistoryList& entries,
+                                   const engine::CaseRecord& caseRecord, bool westernCalendar, bool summary,
+                                   std::string_view warningStart);
 
 }  // namespace korvalen::cli

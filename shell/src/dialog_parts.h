@@ -1,0 +1,59 @@
+// Small pieces the maintenance dialogs build their forms from.
+#pragma once
+
+#include <QApplication>
+#include <QColor>
+#include <QFont>
+#include <QLineEdit>
+#include <QPalette>
+#include <QString>
+#include <QWidget>
+
+#include "korvalen/printing/fonts.h"
+
+namespace korvalen::shell::parts {
+
+// Closing a dialog whose changes are not saved asks this (information,
+// Yes, No, Cancel).
+inline constexpr const char* kUnsavedQuestion =
+    "データは変更されていますが\r\n保存されていません。\r\n保存してから「終了」しますか？";
+
+// The edits' colour while they are disabled (enabled they have the
+// window colour of the style).
+inline const QColor kDisabledEditColour(235, 235, 235);
+
+// A control with its component name and the name a screen reader says.
+template <typename W>
+W* Named(W* widget, const char* objectName, const QString& accessibleName) {
+    widget->setObjectName(QString::fromLatin1(objectName));
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+// The forms' font: ＭＳ Ｐゴシック at a pixel size.
+inline QFont FormFont(int pixels = 12) {
+    QFont font(QString::fromUtf8(printing::kMsPGothic));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// Fills a widget's background with `colour`.
+inline void PaintBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// Enables or disables an edit with the background the forms give it then.
+inline void EnableEdit(QLineEdit* edit, bool on) {
+    edit->setEnabled(on);
+    QPalette palette = edit->palette();
+    const QColor base = on ? QApplication::palette().color(QPalette::Active, QPalette::Base) : kDisabledEditColour;
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, base);
+    }
+    edit->setPalette(palette);
+}
+
+}  // namespace korvalen::shell::parts
