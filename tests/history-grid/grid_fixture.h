@@ -16,8 +16,14 @@ namespace korvalen::wizard::fixtures {
 
 inline constexpr double kContractRate = 29.2;
 
-// "2006-03-10,50000,0[,rate]" lines, as a history file holds them.
-inline engine::HistoryList History(std::string_view csv) { return engine::ReadHistoryCsv(csv, kContractRate, false); }
+// "2006-03-10,50000,0[,rate]" lines, as a history file holds them; no lines
+// is the empty history.
+inline engine::HistoryList History(std::string_view csv) {
+    if (csv.empty()) return {};
+    engine::CaseRecord settings;
+    settings.RIRITSU = kContractRate;
+    return engine::ReadHistoryCsv(csv, settings).entries;
+}
 
 // The dates of the list in list order, as the grid writes them.
 inline std::vector<std::string> Dates(const engine::HistoryList& list) {
