@@ -513,6 +513,9 @@ TEST(WizardKeys, EnterMovesTheFocusOnEveryPageButTheGridsWhichTakesItItself) {
     f.Press(Qt::Key_Return);
     EXPECT_EQ(f.Grid()->currentIndex(), f.Grid()->GridModel()->IndexOf({kBorrowingCol, 2}));
     EXPECT_EQ(QApplication::focusWidget(), f.Grid());
+    f.Find("CheckBox3")->setFocus();
+    f.Press(Qt::Key_Return);  // presses no button of the page
+    EXPECT_THAT(f.Texts(), IsEmpty());
 
     f.Back();
     EXPECT_TRUE(wizard.EnterMovesFocus());

@@ -218,17 +218,16 @@ void TTavo50AF::FocusFirstControl(int page) {
     if (first != nullptr) first->setFocus(Qt::OtherFocusReason);
 }
 
-bool TTavo50AF::LeaveStartPage() {
+void TTavo50AF::LeaveStartPage() {
     switch (Mode()) {
         case WizardMode::New:
-        case WizardMode::Change: GoForward(kNamesPage); return true;
+        case WizardMode::Change: GoForward(kNamesPage); break;
         case WizardMode::Reference:
             RunLenderCalculation();
             GoForward(kLenderPage);
-            return true;
-        case WizardMode::Delete: DeleteTheCase(); return false;
+            break;
+        case WizardMode::Delete: DeleteTheCase(); break;
     }
-    return false;
 }
 
 bool TTavo50AF::LeaveStartDatePage() {

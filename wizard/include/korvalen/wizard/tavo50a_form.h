@@ -153,7 +153,7 @@ private:
     // The flow (tavo50a_form.cpp).
     void GoForward(int page);
     void ShowPage(int page);
-    bool LeaveStartPage();
+    void LeaveStartPage();
     bool LeaveStartDatePage();
     bool LeaveRatesPage();
     bool LeaveHistoryPage();
