@@ -65,7 +65,9 @@ struct ToolsPc {
         header.NAME = "山田太郎";
         header.RIRITSU = kContractRate;
         header.START_DAY = startDay;
-        storage::SaveCase(pc.db().TableDatabase1(), header, engine::ReadHistoryCsv(csv, kContractRate, false));
+        const engine::HistoryList history =
+            csv.empty() ? engine::HistoryList{} : engine::ReadHistoryCsv(csv, header).entries;
+        storage::SaveCase(pc.db().TableDatabase1(), header, history);
 
         wizard = std::make_unique<TTavo50AF>(WizardServices{pc.db(), pc.messages, datePicker, print});
         WizardLauncher::Prepare(*wizard, WizardOpening::Change, {kSeq, 0});

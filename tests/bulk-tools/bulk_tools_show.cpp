@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     header.GYOSYA_NAME = "アコム株式会社";
     header.NAME = "山田太郎";
     header.RIRITSU = 29.2;
-    storage::SaveCase(pc.db().TableDatabase1(), header, engine::ReadHistoryCsv(History(), header.RIRITSU, false));
+    storage::SaveCase(pc.db().TableDatabase1(), header, engine::ReadHistoryCsv(History(), header).entries);
 
     shell::WidgetMessages messages;
     NoDatePicker datePicker;
