@@ -150,7 +150,7 @@ struct WizardPc : WizardDriver {
     WizardServices Services() { return {pc.db(), pc.messages, datePicker, print}; }
 
     void StoreCase(const engine::CaseRecord& header, std::string_view csv = kThreeEntries) {
-        const engine::HistoryList history = engine::ReadHistoryCsv(csv, header.RIRITSU, false);
+        const engine::HistoryList history = engine::ReadHistoryCsv(csv, header).entries;
         storage::SaveCase(pc.db().TableDatabase1(), header, history);
     }
     std::optional<storage::StoredCase> Stored(std::int32_t seq) {
