@@ -1,4 +1,4 @@
-// Small pieces the date-input windows share: day numbers as QDate, and
+// Small pieces the windows that take dates share: day numbers as QDate, and
 // placing a dialog at a given screen position without losing it off the
 // screen.
 #pragma once
