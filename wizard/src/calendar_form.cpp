@@ -14,6 +14,7 @@
 #include "date_window_helpers.h"
 #include "korvalen/engine/eras.h"
 #include "korvalen/wizard/date_digits.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {

@@ -4,8 +4,6 @@
 #pragma once
 
 #include <QDate>
-#include <QString>
-#include <string>
 
 #include "korvalen/engine/dates.h"
 
@@ -17,7 +15,6 @@ inline QDate QDateOfDay(engine::DayNumber day) { return QDate(1899, 12, 30).addD
 inline engine::DayNumber DayOfQDate(const QDate& date) {
     return static_cast<engine::DayNumber>(QDate(1899, 12, 30).daysTo(date));
 }
-inline QString QStringOf(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // Moves the window's frame to (x, y), pulled back inside the screen that
 // holds that point so a position near an edge still shows the whole window.

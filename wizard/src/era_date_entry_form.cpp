@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "date_window_helpers.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 

@@ -27,6 +27,7 @@
 #include "korvalen/wizard/date_picker.h"
 #include "korvalen/wizard/dialog_keys.h"
 #include "korvalen/wizard/my_label.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {

@@ -21,6 +21,7 @@
 #include "korvalen/wizard/result_table_view.h"
 #include "korvalen/wizard/tavo50a_form.h"
 #include "picture_strip.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {
@@ -280,7 +281,7 @@ void TTavo50AF::BuildRatesPage(QWidget* page) {
     KeisanG->setObjectName(QStringLiteral("KeisanG"));
     KeisanG->setAccessibleName(QStringLiteral("利息計算方式"));
     for (const std::string_view label : engine::DayCountMethodLabels()) {
-        KeisanG->addItem(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+        KeisanG->addItem(QStringOf(label));
     }
     KeisanG->setCurrentIndex(0);
     KeisanG->setGeometry(116, 63, 560, kEditHeight);
