@@ -314,9 +314,6 @@ void TTavo50AF::BuildHistoryPage(QWidget* page) {
     historyPage_ = new HistoryPage(services_.messages, page);
     historyPage_->move(0, kBandHeight);
     historyPage_->SetHistory(&history_);
-    // The grid takes Enter on this page; elsewhere on it Enter presses no
-    // button the dialog would make its default.
-    for (QPushButton* button : historyPage_->findChildren<QPushButton*>()) button->setAutoDefault(false);
 }
 
 void TTavo50AF::BuildLenderPage(QWidget* page) {
