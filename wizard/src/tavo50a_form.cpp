@@ -67,8 +67,7 @@ TTavo50AF::TTavo50AF(WizardServices services, QWidget* parent) : QDialog(parent)
     keys_ = new DialogKeys(this);
     if (auto* memo = historyPage_->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))) keys_->KeepEnterIn(memo);
     keys_->SetPrintWindow([this] { printing::ScreenPrint(this, services_.print); });
-    ConnectBulkTools(*historyPage_, *this, services_.messages,
-                     [this](QWidget* window) { printing::ScreenPrint(window, services_.print); });
+    ConnectBulkTools(*historyPage_, *this, services_.messages, printing::ScreenPrintHook(services_.print));
     ShowPage(kStartPage);
 }
 
@@ -396,10 +395,9 @@ void TTavo50AF::keyPressEvent(QKeyEvent* event) {
 // --- The statement -----------------------------------------------------
 
 printing::StatementInput TTavo50AF::Statement() const {
-    printing::StatementInput input = printing::StatementFrom(
-        Header(), StringGrid3->Table(), static_cast<int>(history_.size()), services_.dataModule.WesternCalendar());
-    input.startDateText = Edit2->text();
-    return input;
+    // The start date in the long form Edit2 shows it in.
+    return printing::StatementFrom(Header(), StringGrid3->Table(), static_cast<int>(history_.size()),
+                                   services_.dataModule.WesternCalendar());
 }
 
 void TTavo50AF::PreviewBtnClick() { printing::PrintStatement(Statement(), true, services_.print, this); }

@@ -318,13 +318,11 @@ void TTavo50AF::BuildHistoryPage(QWidget* page) {
 
 void TTavo50AF::BuildLenderPage(QWidget* page) {
     StringGrid1 = new ResultTableView(engine::CalculationKind::LenderCalculation, page);
-    StringGrid1->setAccessibleName(QStringLiteral("業者計算"));
     StringGrid1->setGeometry(20, kBandHeight + 12, StringGrid1->ContentWidth(), 482);
 }
 
 void TTavo50AF::BuildRecalculationPage(QWidget* page) {
     StringGrid3 = new ResultTableView(engine::CalculationKind::Recalculation, page);
-    StringGrid3->setAccessibleName(QStringLiteral("引直計算"));
     StringGrid3->setGeometry(20, kBandHeight + 12, StringGrid3->ContentWidth(), 410);
 
     ClaimSummary = AddLabel(page, {}, 24, kBandHeight + 430, 780, 22);
