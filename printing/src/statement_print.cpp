@@ -17,7 +17,8 @@ namespace korvalen::printing {
 
 namespace {
 
-// Step 5 of the direct print, also used from the preview.
+// Prints the pages the print dialog left chosen; the direct print and the
+// print from the preview both end here.
 void PrintOnPrinter(const StatementInput& input, PrintServices& services) {
     QPrinter& printer = services.printDialog.Printer();
     const PageRange range{services.printDialog.FromPage(), services.printDialog.ToPage()};
