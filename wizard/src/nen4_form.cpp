@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <string>
 
-#include "date_window_helpers.h"
 #include "korvalen/engine/eras.h"
 #include "korvalen/engine/text_forms.h"
 #include "korvalen/platform/clock.h"
