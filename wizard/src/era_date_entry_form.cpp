@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QWidget>
 
-#include "date_window_helpers.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 

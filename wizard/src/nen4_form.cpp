@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <string>
 
-#include "date_window_helpers.h"
 #include "korvalen/engine/eras.h"
 #include "korvalen/engine/text_forms.h"
 #include "korvalen/platform/clock.h"
@@ -27,6 +26,7 @@
 #include "korvalen/wizard/date_picker.h"
 #include "korvalen/wizard/dialog_keys.h"
 #include "korvalen/wizard/my_label.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {
