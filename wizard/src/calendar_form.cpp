@@ -29,7 +29,7 @@ TCalendarF::TCalendarF(engine::DayNumber today, engine::DayNumber selected, QWid
     : QDialog(parent), today_(today) {
     setWindowTitle(QStringLiteral("カレンダー"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setObjectName(QStringLiteral("TCalendarF"));
+    setObjectName(QStringLiteral("CalendarF"));
 
     auto* previous = new QToolButton(this);
     previous->setObjectName(QStringLiteral("PrevMonthBtn"));

@@ -23,7 +23,7 @@ TMonCalendarF::TMonCalendarF(int year, int month, int currentYear, int currentMo
     : QDialog(parent), year_(year), currentYear_(currentYear), currentMonth_(currentMonth) {
     setWindowTitle(QStringLiteral("年月の選択"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setObjectName(QStringLiteral("TMonCalendarF"));
+    setObjectName(QStringLiteral("MonCalendarF"));
 
     auto* previous = new QToolButton(this);
     previous->setObjectName(QStringLiteral("PrevYearBtn"));

@@ -111,7 +111,7 @@ TNEN4F::TNEN4F(platform::SettingsStore& settings, platform::MessageService& mess
 TNEN4F::~TNEN4F() = default;
 
 void TNEN4F::Build() {
-    setObjectName(QStringLiteral("TNEN4F"));
+    setObjectName(QStringLiteral("NEN4F"));
     setWindowTitle(QStringLiteral("日付入力方式の設定"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QString::fromUtf8(printing::kMsPGothic), 9));

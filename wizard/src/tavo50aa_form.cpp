@@ -17,7 +17,7 @@ constexpr int kHeight = 120;
 }  // namespace
 
 TTavo50AAF::TTavo50AAF(platform::MessageService& messages, HistoryPage& page, QWidget* wizard)
-    : BulkToolDialog(messages, page, wizard, "TTavo50AAF", QStringLiteral("利率の一括変換"),
+    : BulkToolDialog(messages, page, wizard, "Tavo50AAF", QStringLiteral("利率の一括変換"),
                      QStringLiteral("変更(&S)")) {
     Edit1 = new QLineEdit(QStringLiteral("変更後利率（％）"), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));

@@ -53,7 +53,7 @@ void AddLabel(QWidget* parent, const char* name, const QString& text, QWidget* b
 }  // namespace
 
 TTavo50ABF::TTavo50ABF(platform::MessageService& messages, HistoryPage& page, QWidget* wizard)
-    : BulkToolDialog(messages, page, wizard, "TTavo50ABF", QStringLiteral("推定返済データ一括生成"),
+    : BulkToolDialog(messages, page, wizard, "Tavo50ABF", QStringLiteral("推定返済データ一括生成"),
                      QStringLiteral("作成(&S)")) {
     MakeLabel(this, "Label1", QStringLiteral("毎月返済のみ作成対象です。"), {kLabelLeft, 44, 300, 20});
 

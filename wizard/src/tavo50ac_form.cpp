@@ -15,7 +15,7 @@ constexpr int kHeight = 90;
 }  // namespace
 
 TTavo50ACF::TTavo50ACF(platform::MessageService& messages, HistoryPage& page, QWidget* wizard)
-    : BulkToolDialog(messages, page, wizard, "TTavo50ACF", QStringLiteral("範囲選択データ一括削除"),
+    : BulkToolDialog(messages, page, wizard, "Tavo50ACF", QStringLiteral("範囲選択データ一括削除"),
                      QStringLiteral("削除(&D)")) {
     NumEdit3 = MakeNumEdit(this, "NumEdit3", QStringLiteral("行目から"), {12, 50, 50, 24}, SetUpRowNumberEdit);
     MakeLabel(this, "Label1", QStringLiteral("行目から"), {66, 50, 60, 24})->setBuddy(NumEdit3);
