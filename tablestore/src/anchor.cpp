@@ -8,7 +8,6 @@
 
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
-#include "session.h"
 #include "table_files.h"
 
 namespace korvalen::tablestore::detail {

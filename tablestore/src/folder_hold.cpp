@@ -10,7 +10,6 @@
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
-#include "session.h"
 #include "sqlite_errors.h"
 #include "table_files.h"
 
@@ -20,9 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string TableNameOf(const fs::path& dataFile) {
-    auto stem = dataFile.stem().u8string();
-    return std::string(stem.begin(), stem.end());
+std::string TableNameOf(const fs::path& dataFile) { return Utf8(dataFile.stem()); }
+
+// What SQLite names the super-journals of the folder's anchor.
+bool IsSuperJournal(const fs::path& file) {
+    return Utf8(file.filename()).starts_with(std::string(kAnchorName) + "-mj");
 }
 
 // A super-journal lists the journals of one commit over several tables,
@@ -73,14 +74,11 @@ struct LeftOvers {
 LeftOvers Look(const fs::path& folder) {
     LeftOvers found;
     std::error_code ec;
-    const std::string superPrefix = std::string(kAnchorName) + "-mj";
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const auto u = entry.path().filename().u8string();
-        const std::string name(u.begin(), u.end());
-        if (name.ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) {
+        if (Utf8(entry.path().filename()).ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) {
             found.tablesWithJournal.push_back(entry.path());
         }
-        if (name.rfind(superPrefix, 0) == 0) found.superJournals.push_back(entry.path());
+        if (IsSuperJournal(entry.path())) found.superJournals.push_back(entry.path());
     }
     if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message(), Utf8(folder));
     return found;
@@ -100,10 +98,8 @@ void SettleFolder(const fs::path& folder, std::chrono::milliseconds timeout) {
 
 bool HasSuperJournal(const fs::path& folder) noexcept {
     std::error_code ec;
-    const std::string superPrefix = std::string(kAnchorName) + "-mj";
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const auto u = entry.path().filename().u8string();
-        if (std::string(u.begin(), u.end()).rfind(superPrefix, 0) == 0) return true;
+        if (IsSuperJournal(entry.path())) return true;
     }
     return false;
 }

@@ -21,6 +21,10 @@ inline constexpr std::string_view kAnchorName = "TableStore.tx";
 
 struct Layout;
 
+// A path as the UTF-8 text SQLite and our messages take, the same on every
+// platform.
+std::string Utf8(const std::filesystem::path& path);
+
 // DataError for a name that cannot be a table of the folder.
 void CheckTableName(std::string_view name);
 std::filesystem::path TableFile(const std::filesystem::path& folder, std::string_view name, std::string_view ext);

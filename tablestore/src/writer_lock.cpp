@@ -6,8 +6,8 @@
 
 #include "anchor.h"
 #include "korvalen/tablestore/errors.h"
-#include "session.h"
 #include "sqlite_errors.h"
+#include "table_files.h"
 
 namespace korvalen::tablestore::detail {
 
