@@ -74,11 +74,19 @@ struct LeftOvers {
 LeftOvers Look(const fs::path& folder) {
     LeftOvers found;
     std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        if (Utf8(entry.path().filename()).ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) {
-            found.tablesWithJournal.push_back(entry.path());
+    // Stepping with the error code: a listing that fails halfway is the
+    // folder's access error, not an exception of the library.
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& file = it->path();
+        if (Utf8(file.filename()).ends_with(kDataExt)) {
+            std::error_code looked;
+            if (fs::exists(JournalOf(file), looked)) found.tablesWithJournal.push_back(file);
+            if (looked) {
+                ec = looked;
+                break;
+            }
         }
-        if (IsSuperJournal(entry.path())) found.superJournals.push_back(entry.path());
+        if (IsSuperJournal(file)) found.superJournals.push_back(file);
     }
     if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message(), Utf8(folder));
     return found;
@@ -98,8 +106,9 @@ void SettleFolder(const fs::path& folder, std::chrono::milliseconds timeout) {
 
 bool HasSuperJournal(const fs::path& folder) noexcept {
     std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        if (IsSuperJournal(entry.path())) return true;
+    // Never the throwing step of a range-for here: this look must not throw.
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (IsSuperJournal(it->path())) return true;
     }
     return false;
 }
