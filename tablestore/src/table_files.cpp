@@ -100,7 +100,7 @@ void WriteStamp(const fs::path& file, std::string_view text, const std::string& 
             fs::remove(temp, ignored);
             throw EngineError(
                 reason ? CodeForOsError(std::error_code(reason, std::generic_category())) : codes::AccessDenied,
-                tableName, "cannot write " + file.string());
+                tableName, "cannot write the file", Utf8(file));
         }
     }
     std::error_code ec;
@@ -108,7 +108,7 @@ void WriteStamp(const fs::path& file, std::string_view text, const std::string& 
     if (ec) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        throw EngineError(CodeForOsError(ec), tableName, ec.message());
+        throw EngineError(CodeForOsError(ec), tableName, ec.message(), Utf8(file));
     }
 }
 

@@ -45,7 +45,7 @@ std::optional<std::string> ReadSmallFile(const std::filesystem::path& file, std:
 enum class StampState { Missing, Matches, Differs };
 StampState ReadStamp(const std::filesystem::path& file, std::string_view expected);
 // Writes through a temporary file and a rename, so that another process
-// never reads half a stamp. Throws EngineError naming the table.
+// never reads half a stamp. Throws EngineError naming the table and the file.
 void WriteStamp(const std::filesystem::path& file, std::string_view text, const std::string& tableName);
 
 // Removes a file if it is there; throws EngineError for anything but absence.
