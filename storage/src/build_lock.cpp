@@ -67,6 +67,14 @@ std::filesystem::path PathOf(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// Windows has no EDQUOT; its C library sets ENOSPC for a full disk.
+bool DiskFullErrno(int error) {
+#ifdef EDQUOT
+    if (error == EDQUOT) return true;
+#endif
+    return error == ENOSPC;
+}
+
 }  // namespace
 
 bool BuildLock::CreateLockFile() const {
@@ -84,7 +92,7 @@ bool BuildLock::CreateLockFile() const {
         std::ofstream out(mine, std::ios::binary | std::ios::trunc);
         out << text;
         out.close();
-        if (!out && (errno == ENOSPC || errno == EDQUOT)) {
+        if (!out && DiskFullErrno(errno)) {
             std::error_code ignored;
             fs::remove(mine, ignored);
             throw tablestore::EngineError(tablestore::codes::DiskFull, {}, "cannot write the build lock", file_);
@@ -104,7 +112,7 @@ bool BuildLock::CreateLockFile() const {
     } catch (const platform::PlatformError&) {
         // A folder this user may not write to is the access error of the
         // database folder, as the table engine would report it.
-        const QFileInfo folder(QString::fromStdString(std::filesystem::path(file_).parent_path().string()));
+        const QFileInfo folder(QFileInfo(QString::fromStdString(file_)).absolutePath());
         if (folder.isDir() && !folder.isWritable()) {
             throw tablestore::EngineError(tablestore::codes::AccessDenied, {}, "cannot write the build lock", file_);
         }

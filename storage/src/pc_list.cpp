@@ -11,8 +11,8 @@ std::vector<PcListRow> ListPcs(tablestore::Database& database) {
     pcs.open();
     pcs.setRange({0});
     for (pcs.first(); !pcs.eof(); pcs.next()) {
-        rows.push_back({pcs.fieldByName("PCNAME").asString(), pcs.fieldByName("CS_KUBUN").asBoolean(),
-                        pcs.fieldByName("VERSION").asString()});
+        rows.push_back({pcs.fieldByName(kPcNameColumn.name).asString(), pcs.fieldByName("CS_KUBUN").asBoolean(),
+                        pcs.fieldByName(kVersionColumn.name).asString()});
     }
     return rows;
 }

@@ -13,15 +13,17 @@ namespace {
 
 using tablestore::FieldType;
 
-void CreateIfMissing(tablestore::Database& database, const TableLayout& layout) {
-    // A file that a first start killed in the middle of its creation left
-    // behind holds no row: it is made again, as a missing table would be.
-    if (database.tableExists(layout.name) && !database.UnfinishedTable(layout.name)) return;
+// Creates the table when it is missing; whether it was. A file that a first
+// start killed in the middle of its creation left behind holds no row: it is
+// made again, as a missing table would be.
+bool CreateIfMissing(tablestore::Database& database, const TableLayout& layout) {
+    if (database.tableExists(layout.name) && !database.UnfinishedTable(layout.name)) return false;
     try {
         CreateTable(database, layout);
     } catch (const tablestore::EngineError& e) {
         if (e.code() != tablestore::codes::TableExists) throw;
     }
+    return true;
 }
 
 // Copies one field by name between the old and the new case table, as the
@@ -83,11 +85,7 @@ void CreateAndUpgradeTables(tablestore::Database& database) {
             database.renameTable(kCaseTableUpgrade, kCaseTable);
         }
     }
-    if (!database.tableExists(kCaseTable) || database.UnfinishedTable(kCaseTable)) {
-        CreateIfMissing(database, CaseTableLayout());
-    } else if (IsOldCaseTable(database)) {
-        UpgradeCaseTable(database);
-    }
+    if (!CreateIfMissing(database, CaseTableLayout()) && IsOldCaseTable(database)) UpgradeCaseTable(database);
     for (const TableLayout& layout : {HistoryTableLayout(), PcTableLayout(), OptionsTableLayout()}) {
         CreateIfMissing(database, layout);
     }

@@ -10,7 +10,6 @@
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
-#include "session.h"
 #include "sqlite_errors.h"
 #include "table_files.h"
 
@@ -20,9 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string TableNameOf(const fs::path& dataFile) {
-    auto stem = dataFile.stem().u8string();
-    return std::string(stem.begin(), stem.end());
+std::string TableNameOf(const fs::path& dataFile) { return Utf8(dataFile.stem()); }
+
+// What SQLite names the super-journals of the folder's anchor.
+bool IsSuperJournal(const fs::path& file) {
+    return Utf8(file.filename()).starts_with(std::string(kAnchorName) + "-mj");
 }
 
 // A super-journal lists the journals of one commit over several tables,
@@ -73,14 +74,19 @@ struct LeftOvers {
 LeftOvers Look(const fs::path& folder) {
     LeftOvers found;
     std::error_code ec;
-    const std::string superPrefix = std::string(kAnchorName) + "-mj";
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const auto u = entry.path().filename().u8string();
-        const std::string name(u.begin(), u.end());
-        if (name.ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) {
-            found.tablesWithJournal.push_back(entry.path());
+    // Stepping with the error code: a listing that fails halfway is the
+    // folder's access error, not an exception of the library.
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& file = it->path();
+        if (Utf8(file.filename()).ends_with(kDataExt)) {
+            std::error_code looked;
+            if (fs::exists(JournalOf(file), looked)) found.tablesWithJournal.push_back(file);
+            if (looked) {
+                ec = looked;
+                break;
+            }
         }
-        if (name.rfind(superPrefix, 0) == 0) found.superJournals.push_back(entry.path());
+        if (IsSuperJournal(file)) found.superJournals.push_back(file);
     }
     if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message(), Utf8(folder));
     return found;
@@ -100,10 +106,9 @@ void SettleFolder(const fs::path& folder, std::chrono::milliseconds timeout) {
 
 bool HasSuperJournal(const fs::path& folder) noexcept {
     std::error_code ec;
-    const std::string superPrefix = std::string(kAnchorName) + "-mj";
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const auto u = entry.path().filename().u8string();
-        if (std::string(u.begin(), u.end()).rfind(superPrefix, 0) == 0) return true;
+    // Never the throwing step of a range-for here: this look must not throw.
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (IsSuperJournal(it->path())) return true;
     }
     return false;
 }

@@ -10,7 +10,6 @@
 #include <new>
 #include <string_view>
 
-#include "session.h"
 #include "table_files.h"
 
 namespace korvalen::tablestore::detail {

@@ -5,9 +5,9 @@
 #include "korvalen/tablestore/errors.h"
 #include "layout.h"
 #include "page_checksum_vfs.h"
-#include "session.h"
 #include "sqlite_errors.h"
 #include "stored_layout.h"
+#include "table_files.h"
 
 namespace korvalen::tablestore::detail {
 namespace {

@@ -67,11 +67,6 @@ void Attachment::NoteWrite(std::vector<Value> key) {
     }
 }
 
-std::string Utf8(const fs::path& path) {
-    auto u = path.u8string();
-    return std::string(u.begin(), u.end());
-}
-
 Session::Session(fs::path folder, std::chrono::milliseconds timeout)
     : folder_(std::move(folder)), timeout_(timeout), writer_(AnchorFile(folder_), timeout) {}
 

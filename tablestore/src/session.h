@@ -184,6 +184,4 @@ private:
     Session& session_;
 };
 
-std::string Utf8(const std::filesystem::path& path);
-
 }  // namespace korvalen::tablestore::detail

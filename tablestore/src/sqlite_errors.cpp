@@ -5,6 +5,7 @@
 #include "diagnosis.h"
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
+#include "table_files.h"
 
 namespace korvalen::tablestore::detail {
 namespace {
@@ -53,8 +54,7 @@ void ThrowSqlite(sqlite3* db, int rc, const std::string& tableName, const std::f
     // A file that is not there or may not be read: the message says which.
     std::string path;
     if (dataFile && (code == codes::AccessDenied || code == codes::NotFound || code == codes::PathNotFound)) {
-        const auto u = dataFile->u8string();
-        path.assign(u.begin(), u.end());
+        path = Utf8(*dataFile);
     }
     throw EngineError(code, tableName, detail, path);
 }

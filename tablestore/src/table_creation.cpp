@@ -5,7 +5,6 @@
 #include "korvalen/tablestore/errors.h"
 #include "layout.h"
 #include "page_checksum_vfs.h"
-#include "session.h"
 #include "sqlite_errors.h"
 #include "table_files.h"
 

@@ -30,6 +30,11 @@ void CheckTableName(std::string_view name) {
     if (!ok) throw DataError("テーブル名「" + std::string(name) + "」は使えません。");
 }
 
+std::string Utf8(const fs::path& path) {
+    const auto u = path.u8string();
+    return std::string(u.begin(), u.end());
+}
+
 fs::path TableFile(const fs::path& folder, std::string_view name, std::string_view ext) {
     std::string file(name);
     file += ext;
@@ -95,7 +100,7 @@ void WriteStamp(const fs::path& file, std::string_view text, const std::string& 
             fs::remove(temp, ignored);
             throw EngineError(
                 reason ? CodeForOsError(std::error_code(reason, std::generic_category())) : codes::AccessDenied,
-                tableName, "cannot write " + file.string());
+                tableName, "cannot write the file", Utf8(file));
         }
     }
     std::error_code ec;
@@ -103,7 +108,7 @@ void WriteStamp(const fs::path& file, std::string_view text, const std::string& 
     if (ec) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        throw EngineError(CodeForOsError(ec), tableName, ec.message());
+        throw EngineError(CodeForOsError(ec), tableName, ec.message(), Utf8(file));
     }
 }
 
@@ -131,8 +136,7 @@ void CheckFolder(const fs::path& folder) {
     if (folder.empty()) throw DataError("データベースフォルダが指定されていません。");
     std::error_code ec;
     fs::file_status st = fs::status(folder, ec);
-    const auto u = folder.u8string();
-    const std::string where(u.begin(), u.end());
+    const std::string where = Utf8(folder);
     if (ec && ec != std::errc::no_such_file_or_directory) {
         throw EngineError(CodeForOsError(ec), {}, ec.message(), where);
     }

@@ -21,6 +21,10 @@ inline constexpr std::string_view kAnchorName = "TableStore.tx";
 
 struct Layout;
 
+// A path as the UTF-8 text SQLite and our messages take, the same on every
+// platform.
+std::string Utf8(const std::filesystem::path& path);
+
 // DataError for a name that cannot be a table of the folder.
 void CheckTableName(std::string_view name);
 std::filesystem::path TableFile(const std::filesystem::path& folder, std::string_view name, std::string_view ext);
@@ -41,7 +45,7 @@ std::optional<std::string> ReadSmallFile(const std::filesystem::path& file, std:
 enum class StampState { Missing, Matches, Differs };
 StampState ReadStamp(const std::filesystem::path& file, std::string_view expected);
 // Writes through a temporary file and a rename, so that another process
-// never reads half a stamp. Throws EngineError naming the table.
+// never reads half a stamp. Throws EngineError naming the table and the file.
 void WriteStamp(const std::filesystem::path& file, std::string_view text, const std::string& tableName);
 
 // Removes a file if it is there; throws EngineError for anything but absence.

@@ -6,8 +6,8 @@
 
 #include "anchor.h"
 #include "korvalen/tablestore/errors.h"
-#include "session.h"
 #include "sqlite_errors.h"
+#include "table_files.h"
 
 namespace korvalen::tablestore::detail {
 
@@ -33,16 +33,8 @@ void WriterLock::acquire(const std::string& tableName) {
     if (const auto since = std::chrono::steady_clock::now() - released_; since < kPauseBetweenWrites) {
         std::this_thread::sleep_for(kPauseBetweenWrites - since);
     }
-    // A fresh connection each time: should the anchor have been deleted and
-    // made again (a restore empties the folder), a kept connection would lock
-    // the old file while others lock the new one.
     sqlite3* conn = nullptr;
-    int rc = sqlite3_open_v2(Utf8(anchor_).c_str(), &conn,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(conn, static_cast<int>(timeout_.count()));
-        rc = sqlite3_exec(conn, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    }
+    const int rc = Begin(conn, timeout_);
     if (rc != SQLITE_OK) {
         int sysErr = conn ? sqlite3_system_errno(conn) : 0;
         std::string detail = conn ? sqlite3_errmsg(conn) : "cannot open the anchor";
@@ -63,16 +55,24 @@ bool WriterLock::TryAcquire() noexcept {
         return true;
     }
     sqlite3* conn = nullptr;
-    int rc = sqlite3_open_v2(Utf8(anchor_).c_str(), &conn,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(conn, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
+    if (Begin(conn, std::chrono::milliseconds(0)) != SQLITE_OK) {
         sqlite3_close_v2(conn);
         return false;
     }
     conn_ = conn;
     depth_ = 1;
     return true;
+}
+
+int WriterLock::Begin(sqlite3*& conn, std::chrono::milliseconds wait) const {
+    // A fresh connection each time: should the anchor have been deleted and
+    // made again (a restore empties the folder), a kept connection would lock
+    // the old file while others lock the new one.
+    int rc = sqlite3_open_v2(Utf8(anchor_).c_str(), &conn,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    sqlite3_busy_timeout(conn, static_cast<int>(wait.count()));
+    return sqlite3_exec(conn, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
 }
 
 void WriterLock::release() noexcept {

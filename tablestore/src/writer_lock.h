@@ -34,6 +34,10 @@ public:
     bool held() const { return depth_ > 0; }
 
 private:
+    // Opens a connection on the anchor (in `conn`, also when it fails) and
+    // begins the write transaction that is the lock, waiting up to `wait`.
+    int Begin(sqlite3*& conn, std::chrono::milliseconds wait) const;
+
     std::filesystem::path anchor_;
     std::chrono::milliseconds timeout_;
     std::chrono::steady_clock::time_point released_;
