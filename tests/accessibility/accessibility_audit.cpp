@@ -1,5 +1,7 @@
 #include "accessibility_audit.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
@@ -109,13 +111,26 @@ QString PlainText(const QLabel& label) {
     return text;
 }
 
-// For comparing: without mnemonics ("(&E)", "&"), a label's closing colon
-// and white space, which a name may leave out or break differently.
+// The text a label or a button shows, which a reader must get.
+QString ShownText(const QWidget* widget) {
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) return PlainText(*label);
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    return {};
+}
+
+// For comparing: without mnemonics and key letters ("(&E)", "(E)", "&"), a
+// closing ellipsis or colon, and white space, which a name may leave out or
+// break differently.
 QString Readable(QString text) {
-    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)|&(?=.)"));
-    static const QRegularExpression colon(QStringLiteral("[:：]$"));
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&?[A-Za-z0-9]\\)|&(?=.)"));
+    static const QRegularExpression ending(QStringLiteral("(\\.\\.\\.|…|:|：)$"));
     static const QRegularExpression space(QStringLiteral("\\s+"));
-    return text.remove(mnemonic).remove(space).remove(colon);
+    return text.remove(mnemonic).remove(space).remove(ending);
+}
+
+// A text of signs alone (◀, ×) is a picture; its name says what it means.
+bool HasWords(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
 bool HasLabel(QAccessibleInterface* iface) {
@@ -146,14 +161,12 @@ std::vector<std::string> NamelessControls(QWidget* window) {
         }
         const QString name = NameOf(iface);
         if (name.isEmpty()) faults.push_back(Describe(widget));
-        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-            // A name given to a label stands in for its text: what it shows
-            // must still be in what is read.
-            const QString shown = Readable(PlainText(*label));
-            if (!shown.isEmpty() && !Readable(name).contains(shown))
-                faults.push_back(Describe(widget) + " reads \"" + name.toStdString() + "\" for \"" +
-                                 PlainText(*label).toStdString() + "\"");
-        }
+        // A name given to a label or a button stands in for its text: what
+        // it shows must still be in what is read.
+        const QString shown = ShownText(widget);
+        if (HasWords(shown) && !Readable(name).contains(Readable(shown)))
+            faults.push_back(Describe(widget) + " reads \"" + name.toStdString() + "\" for \"" + shown.toStdString() +
+                             "\"");
         if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             // The desktop's bridge reads a combo box's value as its name; what
             // it is for comes only from the label that has it as its buddy.

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
@@ -96,6 +97,9 @@ public:
         auto* value = Add<QLabel>(layout, "Value");
         value->setText(QStringLiteral("請求額　12,345円"));
         value->setAccessibleName(QStringLiteral("請求額"));
+        auto* finish = Add<QPushButton>(layout, "Finish");
+        finish->setText(QStringLiteral("完了"));
+        finish->setAccessibleName(QStringLiteral("次へ(N) >"));
         auto* combo = Add<QComboBox>(layout, "Choice");
         combo->addItems({QStringLiteral("常に365日"), QStringLiteral("うるう年は366日")});
         combo->setAccessibleName(QStringLiteral("方式"));
@@ -127,6 +131,7 @@ TEST(AccessibilityAudit, SeesWhatAScreenReaderUserWouldMiss) {
     EXPECT_THAT(AccessibilityFaults(&dialog),
                 UnorderedElementsAre(HasSubstr("IconOnlyAction"), StartsWith("Nameless (QLineEdit)"),
                                      StartsWith("Picture (QLabel)"), StartsWith("Value (QLabel) reads \"請求額\""),
+                                     StartsWith("Finish (QPushButton) reads \"次へ(N) >\" for \"完了\""),
                                      StartsWith("Choice (QComboBox): no label"),
                                      StartsWith("Table (QTableView): cell 1,1 reads \"別の文\" for \"1-1\"")));
 }
