@@ -128,15 +128,19 @@ class Session:
 class Driver:
     """The program's accessible tree, read as AT-SPI shows it."""
 
+    PATIENT_MS = 10000
+    HASTY_MS = 1500
+
     def __init__(self, session):
         import pyatspi  # after the session's buses are known
 
         from gi.repository import Atspi
 
         self.pyatspi = pyatspi
+        self.atspi = Atspi
         self.session = session
-        # A call unanswered for this long has met a modal window (see press).
-        Atspi.set_timeout(2000, 5000)
+        # Patient calls: a machine shared with builds answers slowly.
+        Atspi.set_timeout(self.PATIENT_MS, self.PATIENT_MS)
         self.desktop = pyatspi.Registry.getDesktop(0)
 
     def application(self, name):
@@ -175,11 +179,15 @@ class Driver:
         action = button.queryAction()
         for i in range(action.nActions):
             if action.getName(i) in ("Press", "press", "click"):
+                if opens_modal:
+                    self.atspi.set_timeout(self.HASTY_MS, self.HASTY_MS)
                 try:
                     action.doAction(i)
                 except Exception as error:
                     if not opens_modal or "reply" not in str(error):
                         raise
+                finally:
+                    self.atspi.set_timeout(self.PATIENT_MS, self.PATIENT_MS)
                 return
         raise Fault("%s has no press action" % button.name)
 
