@@ -116,7 +116,7 @@ void CheckCaseFits(const engine::CaseRecord& header, const engine::HistoryList& 
 
 std::optional<StoredCase> LoadCase(tablestore::Database& database, std::int32_t seq) {
     CheckSeq(seq);
-    return detail::InTransaction(database, [&]() -> std::optional<StoredCase> {
+    return database.ReadCommitted([&]() -> std::optional<StoredCase> {
         StoredCase stored;
         {
             Table cases(database, std::string(kCaseTable));

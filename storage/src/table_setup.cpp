@@ -14,7 +14,9 @@ namespace {
 using tablestore::FieldType;
 
 void CreateIfMissing(tablestore::Database& database, const TableLayout& layout) {
-    if (database.tableExists(layout.name)) return;
+    // A file that a first start killed in the middle of its creation left
+    // behind holds no row: it is made again, as a missing table would be.
+    if (database.tableExists(layout.name) && !database.UnfinishedTable(layout.name)) return;
     try {
         CreateTable(database, layout);
     } catch (const tablestore::EngineError& e) {
@@ -81,7 +83,7 @@ void CreateAndUpgradeTables(tablestore::Database& database) {
             database.renameTable(kCaseTableUpgrade, kCaseTable);
         }
     }
-    if (!database.tableExists(kCaseTable)) {
+    if (!database.tableExists(kCaseTable) || database.UnfinishedTable(kCaseTable)) {
         CreateIfMissing(database, CaseTableLayout());
     } else if (IsOldCaseTable(database)) {
         UpgradeCaseTable(database);

@@ -318,11 +318,14 @@ void Cursor::next() {
         return;
     }
     if (eof_) return;
-    if (generation_ != table().generation) {
-        // This connection wrote to the table since the batch was read: read
-        // on from the current key.
+    if (!BatchUnchanged()) {
+        // This connection wrote among the rows still to come: read on from
+        // the current key.
         fetchAfterCurrent();
-    } else if (pos_ + 1 < count_) {
+        return;
+    }
+    generation_ = table().generation;
+    if (pos_ + 1 < count_) {
         ++pos_;
     } else if (!more_) {
         eof_ = true;
@@ -450,6 +453,7 @@ void Cursor::edit() {
                   rows_.begin() + static_cast<std::ptrdiff_t>(pos_ * stride_));
         edit_.assign(incoming_.begin() + 1, incoming_.begin() + static_cast<std::ptrdiff_t>(stride_));
         editRow_ = row;
+        editKey_ = KeyOf(edit_.data(), row);
     } catch (...) {
         holdsLock_ = false;
         session().unlockWriter();
@@ -474,7 +478,7 @@ void Cursor::post() {
         std::int64_t row = editRow_;
         // An edit that keeps the key, with no other write since the batch
         // was read, leaves the batch valid: the row changes in place.
-        bool inPlace = !insert && hasRow_ && generation_ == t.generation && currentRow()[0].integer == row;
+        bool inPlace = !insert && hasRow_ && BatchUnchanged() && currentRow()[0].integer == row;
         for (int k : l.key) {
             if (inPlace && !(currentRow()[1 + k] == edit_[static_cast<std::size_t>(k)])) inPlace = false;
         }
@@ -490,6 +494,9 @@ void Cursor::post() {
                 throw DataError("テーブル「" + t.table + "」のこのレコードは他の処理で削除されています。");
             }
         });
+        std::vector<Value> key = KeyOf(edit_.data(), row);
+        if (!insert && !(key == editKey_)) t.NoteWrite(editKey_);
+        t.NoteWrite(std::move(key));
         if (inPlace) {
             std::copy(edit_.begin(), edit_.end(), rows_.begin() + static_cast<std::ptrdiff_t>(pos_ * stride_ + 1));
             generation_ = t.generation;
@@ -526,18 +533,18 @@ void Cursor::deleteRecord() {
     if (!hasRow_) throw DataError("テーブル「" + table().table + "」に削除するレコードがありません。");
     Attachment& t = table();
     const std::int64_t row = currentRow()[0].integer;
-    const bool batchCurrent = generation_ == t.generation;
+    const bool batchCurrent = BatchUnchanged();
     session().write(t, [&] {
         sqlite3_stmt* st = prepare(Query::Delete);
         sqlite3_bind_int64(st, 1, row);
         session().step(st, t);
     });
+    t.NoteWrite(KeyOf(currentRow() + 1, row));
     if (batchCurrent && pos_ + 1 < count_) {
-        // Only this deletion happened since the batch was read: the rest of
-        // it still holds, so deleting a whole range reads it once.
-        const auto at = rows_.begin() + static_cast<std::ptrdiff_t>(pos_ * stride_);
-        rows_.erase(at, at + static_cast<std::ptrdiff_t>(stride_));
-        --count_;
+        // The rest of the batch still holds, so deleting a whole range reads
+        // it once. Positions are never walked back: the deleted row is
+        // simply passed over.
+        ++pos_;
         generation_ = t.generation;
         eof_ = false;
         return;
@@ -545,6 +552,46 @@ void Cursor::deleteRecord() {
     // The deleted row's key is still in the batch: read on from it.
     fetchAfterCurrent();
     if (eof_) moveToLast(true);
+}
+
+std::vector<Value> Cursor::KeyOf(const Value* fields, std::int64_t rowNumber) const {
+    const Layout& l = layout();
+    if (!l.keyed()) return {Value::Int(rowNumber)};
+    std::vector<Value> key;
+    key.reserve(l.key.size());
+    for (int k : l.key) key.push_back(fields[k]);
+    return key;
+}
+
+bool Cursor::BatchUnchanged() const {
+    const Attachment& t = *table_;
+    if (generation_ == t.generation) return true;
+    if (!hasRow_ || generation_ < t.writesFrom) return false;
+    for (auto it = t.writes.rbegin(); it != t.writes.rend() && it->generation > generation_; ++it) {
+        if (WithinBatch(it->key)) return false;
+    }
+    return true;
+}
+
+bool Cursor::WithinBatch(const std::vector<Value>& key) const {
+    const Layout& l = table_->layout;
+    // A row outside the range is never handed out.
+    for (std::size_t k = 0; k < range_.size() && k < key.size(); ++k) {
+        if (CompareStored(key[k], range_[k]) != 0) return false;
+    }
+    // Key order against a row of the batch.
+    auto compare = [&](const Value* row) {
+        if (!l.keyed()) return CompareStored(key[0], row[0]);
+        for (std::size_t k = 0; k < l.key.size(); ++k) {
+            if (int c = CompareStored(key[k], row[1 + l.key[k]]); c != 0) return c;
+        }
+        return 0;
+    };
+    // Rows up to the current one are behind the cursor; past the batch's
+    // last row the next batch reads them afresh, unless the batch reached
+    // the end.
+    if (compare(currentRow()) <= 0) return false;
+    return !more_ || compare(&rows_[(count_ - 1) * stride_]) <= 0;
 }
 
 const Value& Cursor::valueSlow(int index) {

@@ -86,6 +86,13 @@ private:
     void keepOnly();
     const Value* currentRow() const;
     const Value& valueSlow(int index);
+    // The key a write is noted under: the key fields of a row's fields, or
+    // its row number in a table without a key.
+    std::vector<Value> KeyOf(const Value* fields, std::int64_t rowNumber) const;
+    // Whether the writes through this connection since the batch was read
+    // leave the rows it has yet to hand out as they were.
+    bool BatchUnchanged() const;
+    bool WithinBatch(const std::vector<Value>& key) const;
 
     Session* session_;
     Attachment* table_;
@@ -110,6 +117,7 @@ private:
     Table::State state_ = Table::State::Browse;
     std::vector<Value> edit_;
     std::int64_t editRow_ = 0;
+    std::vector<Value> editKey_;  // the edited row's key as it was read
     bool holdsLock_ = false;
 };
 

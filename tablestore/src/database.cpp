@@ -4,6 +4,7 @@
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "session.h"
+#include "table_creation.h"
 #include "table_files.h"
 
 namespace korvalen::tablestore {
@@ -50,14 +51,33 @@ void Database::rollback() {
 }
 bool Database::inTransaction() const { return session_ && session_->inTransaction(); }
 
+bool Database::BeginRead() { return session().BeginRead(); }
+void Database::EndRead() noexcept {
+    if (session_) session_->EndRead();
+}
+void Database::RestartRead() { session().RestartRead(); }
+
 fs::path Database::tableFile(std::string_view tableName, std::string_view extension) const {
     detail::CheckTableName(tableName);
     return detail::TableFile(folder_, tableName, extension);
 }
 
 bool Database::tableExists(std::string_view tableName) const {
+    if (folder_.empty()) return false;
+    const fs::path dat = tableFile(tableName, detail::kDataExt);
     std::error_code ec;
-    return !folder_.empty() && fs::exists(tableFile(tableName, detail::kDataExt), ec);
+    const fs::file_status status = fs::status(dat, ec);
+    // A folder this user may not look into hides whether the table is
+    // there: that is the access error, never a missing table (which the
+    // caller would create over it).
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+        throw EngineError(detail::CodeForOsError(ec), std::string(tableName), ec.message(), detail::Utf8(dat));
+    }
+    return fs::exists(status);
+}
+
+bool Database::UnfinishedTable(std::string_view tableName) const {
+    return !folder_.empty() && detail::CreationCutOff(tableFile(tableName, detail::kDataExt), timeout_);
 }
 
 void Database::deleteTable(std::string_view tableName) {

@@ -7,7 +7,15 @@ std::string EngineErrorText(std::uint16_t code, const std::string& tableName) {
     const std::string t = tableName.empty() ? std::string("データベース") : "テーブル「" + tableName + "」";
     switch (code) {
         case codes::TableNotFound: return t + "のテーブル情報が見つかりません。";
-        case codes::HeaderCorrupt: return t + "のヘッダー情報が破損しています。";
+        case codes::HeaderCorrupt:
+            // Every table file names its table; the one file of the folder
+            // that is no table is its control file, which the engine makes
+            // again before it says so.
+            if (tableName.empty()) {
+                return "データベースの制御ファイル（TableStore.tx）が破損していたため、作り直しました。"
+                       "事件のデータは含まれていないファイルです。";
+            }
+            return t + "のヘッダー情報が破損しています。";
         case codes::RecordCorrupt: return t + "の項目定義が破損しています。";
         case codes::IndexCorrupt: return t + "のインデックスが破損しています。";
         case codes::OutOfMemory: return "メモリが不足しています。";
@@ -26,10 +34,11 @@ std::string EngineErrorText(std::uint16_t code, const std::string& tableName) {
     }
 }
 
-EngineError::EngineError(std::uint16_t code, std::string tableName, std::string detail)
-    : std::runtime_error(EngineErrorText(code, tableName)),
+EngineError::EngineError(std::uint16_t code, std::string tableName, std::string detail, std::string path)
+    : std::runtime_error(EngineErrorText(code, tableName) + (path.empty() ? std::string() : "（" + path + "）")),
       code_(code),
       table_(std::move(tableName)),
-      detail_(std::move(detail)) {}
+      detail_(std::move(detail)),
+      path_(std::move(path)) {}
 
 }  // namespace korvalen::tablestore

@@ -6,9 +6,11 @@
 #include <iterator>
 #include <vector>
 
+#include "anchor.h"
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
+#include "session.h"
 #include "sqlite_errors.h"
 #include "table_files.h"
 
@@ -61,25 +63,55 @@ void SettleTableFile(const fs::path& dataFile, std::chrono::milliseconds timeout
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
 }
 
-FolderHold::FolderHold(const fs::path& folder, std::chrono::milliseconds timeout)
-    : lock_(folder / std::string(kAnchorName), timeout) {
-    CheckFolder(folder);
-    lock_.acquire({});
-    std::error_code ec;
-    std::vector<fs::path> tables;
+namespace {
+
+struct LeftOvers {
+    std::vector<fs::path> tablesWithJournal;
     std::vector<fs::path> superJournals;
+};
+
+LeftOvers Look(const fs::path& folder) {
+    LeftOvers found;
+    std::error_code ec;
     const std::string superPrefix = std::string(kAnchorName) + "-mj";
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const auto u = entry.path().filename().u8string();
         const std::string name(u.begin(), u.end());
-        if (name.ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) tables.push_back(entry.path());
-        if (name.rfind(superPrefix, 0) == 0) superJournals.push_back(entry.path());
+        if (name.ends_with(kDataExt) && fs::exists(JournalOf(entry.path()), ec)) {
+            found.tablesWithJournal.push_back(entry.path());
+        }
+        if (name.rfind(superPrefix, 0) == 0) found.superJournals.push_back(entry.path());
     }
-    if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message());
-    for (const fs::path& dat : tables) SettleTableFile(dat, timeout);
-    for (const fs::path& super : superJournals) {
+    if (ec) throw EngineError(CodeForOsError(ec), {}, ec.message(), Utf8(folder));
+    return found;
+}
+
+}  // namespace
+
+void SettleFolder(const fs::path& folder, std::chrono::milliseconds timeout) {
+    // The tables first: rolled back without its super-journal, a table's
+    // journal would count as committed.
+    const LeftOvers found = Look(folder);
+    for (const fs::path& dat : found.tablesWithJournal) SettleTableFile(dat, timeout);
+    for (const fs::path& super : found.superJournals) {
         if (SuperJournalOrphaned(super)) RemoveIfPresent(super, {});
     }
+}
+
+bool HasSuperJournal(const fs::path& folder) noexcept {
+    std::error_code ec;
+    const std::string superPrefix = std::string(kAnchorName) + "-mj";
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+        const auto u = entry.path().filename().u8string();
+        if (std::string(u.begin(), u.end()).rfind(superPrefix, 0) == 0) return true;
+    }
+    return false;
+}
+
+FolderHold::FolderHold(const fs::path& folder, std::chrono::milliseconds timeout) : lock_(AnchorFile(folder), timeout) {
+    CheckFolder(folder);
+    lock_.acquire({});
+    SettleFolder(folder, timeout);
 }
 
 }  // namespace korvalen::tablestore::detail

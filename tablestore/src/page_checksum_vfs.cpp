@@ -149,10 +149,12 @@ const sqlite3_io_methods kMethods = {
     nullptr,
 };
 
-// A table file: a name ending in the table extension, and more than that.
+// A table file: a name ending in the table extension, and more than that;
+// or one being built under its temporary name.
 bool IsTableFile(const char* name) {
     if (!name) return false;
-    const std::string_view n(name);
+    std::string_view n(name);
+    if (n.ends_with(kBuildingSuffix)) n.remove_suffix(kBuildingSuffix.size());
     return n.size() > kDataExt.size() && n.ends_with(kDataExt);
 }
 

@@ -2,13 +2,19 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cerrno>
+
+#include "anchor.h"
 #include "cursor.h"
+#include "folder_hold.h"
 #include "korvalen/tablestore/errors.h"
 #include "os_errors.h"
 #include "page_checksum_vfs.h"
 #include "rebuild.h"
 #include "sqlite_errors.h"
 #include "stored_layout.h"
+#include "table_creation.h"
 #include "table_files.h"
 
 namespace korvalen::tablestore::detail {
@@ -16,6 +22,10 @@ namespace korvalen::tablestore::detail {
 namespace fs = std::filesystem;
 
 namespace {
+
+// How long a read that already holds tables waits for a lock before it gives
+// way (see BeginRead): about as long as a commit of one case takes.
+constexpr std::chrono::milliseconds kReadPatience{20};
 
 // A URI that opens an existing file only ("mode=rw"; "rwc" may create it):
 // ATTACH of a plain name would quietly make an empty file where a table
@@ -46,51 +56,144 @@ std::string FileUri(const fs::path& file, bool create) {
 
 }  // namespace
 
+void Attachment::NoteWrite(std::vector<Value> key) {
+    // Enough for a cursor that reads while another writes a row at a time;
+    // a cursor further behind simply reads its batch again.
+    constexpr std::size_t kWritesKept = 64;
+    writes.push_back({generation, std::move(key)});
+    if (writes.size() > kWritesKept) {
+        writesFrom = writes.front().generation;
+        writes.pop_front();
+    }
+}
+
 std::string Utf8(const fs::path& path) {
     auto u = path.u8string();
     return std::string(u.begin(), u.end());
 }
 
 Session::Session(fs::path folder, std::chrono::milliseconds timeout)
-    : folder_(std::move(folder)), timeout_(timeout), writer_(folder_ / std::string(kAnchorName), timeout) {}
+    : folder_(std::move(folder)), timeout_(timeout), writer_(AnchorFile(folder_), timeout) {}
 
 Session::~Session() { disconnect(); }
 
 void Session::setTimeout(std::chrono::milliseconds timeout) {
     timeout_ = timeout;
     writer_.setTimeout(timeout);
-    if (db_) sqlite3_busy_timeout(db_, static_cast<int>(timeout.count()));
 }
+
+int Session::Busy(void* session, int count) {
+    Session& s = *static_cast<Session*>(session);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0) s.busySince_ = now;
+    const auto patience = s.reading_ && s.readHolds_ ? kReadPatience : s.timeout_;
+    if (now - s.busySince_ >= patience) return 0;
+    // A read looks often: it only needs the moment between two commits.
+    sqlite3_sleep(s.reading_ ? 1 : std::min(count + 1, 10));
+    return 1;
+}
+
+namespace {
+
+// The main database of a connection: the anchor, or while the folder has
+// none (a folder no process has written to yet) a private in-memory one, so
+// that reading creates nothing.
+int OpenMain(const fs::path& anchor, bool create, sqlite3** db) {
+    // The connection may make files (the table files create() attaches); the
+    // URI's mode decides whether opening makes the anchor.
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
+    return sqlite3_open_v2(anchor.empty() ? ":memory:" : FileUri(anchor, create).c_str(), db, flags,
+                           PageChecksumVfsName());
+}
+
+[[noreturn]] void ThrowOpenFailure(sqlite3* db, int rc, const fs::path& anchor) {
+    const int sysErr = db ? sqlite3_system_errno(db) : 0;
+    const std::string detail = db ? sqlite3_errmsg(db) : "cannot open";
+    sqlite3_close_v2(db);
+    const std::uint16_t code = (rc & 0xff) == SQLITE_NOMEM ? codes::OutOfMemory
+                               : sysErr != 0               ? CodeForSystemErrno(sysErr)
+                                                           : codes::AccessDenied;
+    throw EngineError(code, {}, "control file: " + detail, Utf8(anchor));
+}
+
+}  // namespace
 
 sqlite3* Session::db() {
     if (db_) return db_;
     CheckFolder(folder_);
+    Connect(false);
+    return db_;
+}
+
+void Session::Connect(bool createAnchor) {
     // The main database is the folder's anchor file, a real file in the
     // folder itself: SQLite makes a commit over several attached tables
     // atomic only then, through a super-journal beside it.
-    const fs::path anchor = folder_ / std::string(kAnchorName);
+    const fs::path anchor = AnchorFile(folder_);
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(
-        Utf8(anchor).c_str(), &db,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX,
-        PageChecksumVfsName());
-    if (rc != SQLITE_OK) {
-        int sysErr = db ? sqlite3_system_errno(db) : 0;
-        std::string detail = db ? sqlite3_errmsg(db) : "cannot open";
+    int rc = OpenMain(anchor, createAnchor, &db);
+    const bool onAnchor = rc == SQLITE_OK;
+    if (!onAnchor && !createAnchor && sqlite3_system_errno(db) == ENOENT) {
         sqlite3_close_v2(db);
-        std::uint16_t code = (rc & 0xff) == SQLITE_NOMEM ? codes::OutOfMemory
-                             : sysErr != 0               ? CodeForSystemErrno(sysErr)
-                                                         : codes::AccessDenied;
-        throw EngineError(code, {}, "anchor: " + detail);
+        db = nullptr;
+        rc = OpenMain({}, false, &db);
+        if (rc != SQLITE_OK) ThrowOpenFailure(db, rc, ":memory:");
+    } else if (rc != SQLITE_OK) {
+        ThrowOpenFailure(db, rc, anchor);
+    }
+    if (onAnchor) {
+        // A look at its header: a damaged anchor would fail every statement
+        // and be taken for damage in whichever table the statement was for.
+        rc = sqlite3_exec(db, "PRAGMA main.schema_version", nullptr, nullptr, nullptr);
+        if (AnchorDamaged(rc)) {
+            const std::string detail = sqlite3_errmsg(db);
+            sqlite3_close_v2(db);
+            ReplaceDamagedAnchor(anchor, detail);
+        }
+    }
+    // A commit killed in the middle leaves its super-journal, which nothing
+    // else removes: settled here, when the folder's write lock is free.
+    if (onAnchor && HasSuperJournal(folder_) && writer_.TryAcquire()) {
+        try {
+            SettleFolder(folder_, timeout_);
+        } catch (const EngineError&) {
+            // Left for the next open; nothing this connection reads depends on it.
+        }
+        writer_.release();
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, static_cast<int>(timeout_.count()));
+    sqlite3_busy_handler(db, &Session::Busy, this);
     // No statement of ours rewrites the schema table by hand; refuse it from
     // any damaged file too.
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     db_ = db;
-    return db_;
+    onAnchor_ = onAnchor;
+}
+
+void Session::UseAnchor() {
+    if (onAnchor_) return;
+    // The first write of a connection that has only read a folder without an
+    // anchor: connect again on the anchor (made now), the open tables
+    // attached again under their names, so cursors carry on.
+    for (auto& [name, table] : tables_) {
+        for (auto& [key, st] : table->statements) sqlite3_finalize(st);
+        table->statements.clear();
+    }
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    try {
+        Connect(true);
+        for (auto& [name, table] : tables_) {
+            attachFile(table->schema, table->file, false, name);
+            exec("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA", name, &table->file);
+            table->extraSync = true;
+        }
+    } catch (...) {
+        disconnect();
+        throw;
+    }
 }
 
 void Session::exec(const std::string& sql, const std::string& tableName, const fs::path* dataFile) {
@@ -101,6 +204,11 @@ void Session::exec(const std::string& sql, const std::string& tableName, const f
 }
 
 void Session::fail(int rc, const std::string& tableName, const fs::path* dataFile) {
+    const int primary = rc & 0xff;
+    if (reading_ && readHolds_ && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)) {
+        readWanted_ = tableName;
+        throw ReadConflict{};
+    }
     // SQLite may roll the whole transaction back by itself (disk full, I/O
     // error): remember it, the commit must then not report success.
     const bool lost = explicit_ && db_ && sqlite3_get_autocommit(db_);
@@ -114,8 +222,12 @@ void Session::fail(int rc, const std::string& tableName, const fs::path* dataFil
 
 bool Session::step(sqlite3_stmt* st, Attachment& table) {
     int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_ROW) {
+        readHolds_ = reading_;
+        return true;
+    }
     if (rc == SQLITE_DONE) {
+        readHolds_ = reading_;
         sqlite3_reset(st);
         return false;
     }
@@ -152,16 +264,7 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
     // The .idx is read before the attach: when it is missing, the rebuild
     // must run before this connection holds any lock on the file.
     std::optional<std::string> stamp = forCheck ? std::nullopt : ReadSmallFile(idx, kStampReadLimit);
-    std::error_code ec;
-    if (!forCheck && !stamp && fs::exists(dat, ec)) {
-        // The index file was deleted (the index repair does so): rebuild the
-        // index from the rows, then mark it done. Before this connection
-        // attaches the file, so that it holds no lock the rebuild waits for.
-        ScopedWriterLock lock(*this, name);
-        const Layout layout = RebuildFromRows(dat, name, timeout_);
-        stamp = IndexStamp(layout);
-        WriteStamp(idx, *stamp, name);
-    }
+    if (!forCheck) RepairSmallFiles(name, dat, stamp);
     auto table = std::make_unique<Attachment>();
     table->table = name;
     table->file = dat;
@@ -169,7 +272,7 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
     const fs::path* file = &table->file;
     attachFile(table->schema, table->file, false, name);
     try {
-        if (!explicit_) {
+        if (!explicit_ && !reading_) {
             exec("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA", name, file);
             table->extraSync = true;
         }
@@ -185,18 +288,39 @@ std::unique_ptr<Attachment> Session::attach(const std::string& name, bool forChe
         if (reserve != kPageReserve)
             throw EngineError(codes::HeaderCorrupt, name, "page reserve " + std::to_string(reserve));
 
-        if (!forCheck) {
-            if (stamp != IndexStamp(table->layout)) {
-                throw EngineError(codes::IndexCorrupt, name, "index file does not match the table");
-            }
-            const fs::path blb = TableFile(folder_, name, kBlobExt);
-            if (!fs::exists(blb, ec)) WriteStamp(blb, kBlobStamp, name);
+        // A table whose index file is still missing opens as it stands.
+        if (stamp && *stamp != IndexStamp(table->layout)) {
+            throw EngineError(codes::IndexCorrupt, name, "index file does not match the table");
         }
     } catch (...) {
         detach(*table);
         throw;
     }
     return table;
+}
+
+void Session::RepairSmallFiles(const std::string& name, const fs::path& dat, std::optional<std::string>& stamp) {
+    const fs::path blb = TableFile(folder_, name, kBlobExt);
+    std::error_code ec;
+    const bool blobMissing = !fs::exists(blb, ec);
+    if ((stamp && !blobMissing) || !fs::exists(dat, ec)) return;
+    // The index file was deleted (the index repair does so), or a copy lost
+    // the small files: the index is rebuilt from the rows and the files are
+    // written again, when the folder's write lock is free this moment. Never
+    // waiting for it, an open (a read above all) is never held up or refused
+    // by another process's edit; the next open repairs what this one could
+    // not.
+    if (!writer_.TryAcquire()) return;
+    struct Release {
+        WriterLock& lock;
+        ~Release() { lock.release(); }
+    } release{writer_};
+    if (!stamp) {
+        const Layout layout = RebuildFromRows(dat, name, timeout_);
+        stamp = IndexStamp(layout);
+        WriteStamp(TableFile(folder_, name, kIndexExt), *stamp, name);
+    }
+    if (blobMissing) WriteStamp(blb, kBlobStamp, name);
 }
 
 Attachment& Session::openTable(const std::string& name) {
@@ -244,8 +368,9 @@ void Session::detach(Attachment& table) noexcept {
 }
 
 void Session::detachIdle() noexcept {
-    // A table stays attached while a transaction may still commit it.
-    if (explicit_) return;
+    // A table stays attached while a transaction may still commit it, and
+    // while a read holds it (SQLite cannot detach it then).
+    if (explicit_ || reading_) return;
     for (auto it = tables_.begin(); it != tables_.end();) {
         if (it->second->users == 0) {
             detach(*it->second);
@@ -259,50 +384,45 @@ void Session::detachIdle() noexcept {
 void Session::release(std::string_view name) {
     Attachment* a = attached(name);
     if (!a) return;
-    if (a->users > 0 || explicit_)
+    if (a->users > 0 || explicit_ || reading_)
         throw DataError("テーブル「" + std::string(name) + "」は使用中です。閉じてから処理して下さい。");
     detachIdle();
 }
 
 void Session::createTable(const std::string& name, const Layout& layout) {
     CheckTableName(name);
-    sqlite3* d = db();
+    RequireNotReading();
     if (explicit_) throw DataError("トランザクション中はテーブルを作成できません。");
     const fs::path dat = TableFile(folder_, name, kDataExt);
     ScopedWriterLock lock(*this, name);
 
     std::error_code ec;
-    if (fs::exists(dat, ec)) throw EngineError(codes::TableExists, name);
-    // Left-overs of a table whose .dat was removed must not pass for the new
-    // table's.
-    RemoveIfPresent(JournalOf(dat), name);
-    RemoveIfPresent(TableFile(folder_, name, kIndexExt), name);
-
-    const std::string schema = "c" + std::to_string(nextSchema_++);
-    attachFile(schema, dat, true, name);
+    if (fs::exists(dat, ec)) {
+        if (!CreationCutOff(dat, timeout_)) throw EngineError(codes::TableExists, name);
+        // What a creation cut off by a crash left in place: no rows, so it
+        // simply gives way to the new table.
+        RemoveIfPresent(dat, name);
+    }
+    // Left-overs of a table whose .dat was removed, or of a creation cut off,
+    // must not pass for the new table's.
+    const fs::path building = BuildingFile(dat);
+    for (const fs::path& old : {JournalOf(dat), building, JournalOf(building), TableFile(folder_, name, kIndexExt),
+                                TableFile(folder_, name, kBlobExt)}) {
+        RemoveIfPresent(old, name);
+    }
+    BuildTableFile(building, layout, name, timeout_);
     try {
-        int reserve = kPageReserve;
-        sqlite3_file_control(d, schema.c_str(), SQLITE_FCNTL_RESERVE_BYTES, &reserve);
-        exec("PRAGMA " + Quote(schema) + ".page_size=4096", name, &dat);
-        exec("PRAGMA " + Quote(schema) + ".synchronous=EXTRA", name, &dat);
-        // One transaction: after a crash the file holds the whole layout or
-        // no table at all (and then opens as TableNotFound).
-        exec("BEGIN", name, &dat);
-        try {
-            for (const std::string& sql : CreateStatements(layout, schema)) exec(sql, name, &dat);
-            if (layout.keyed()) exec(CreateIndexStatement(layout, schema), name, &dat);
-            exec("COMMIT", name, &dat);
-        } catch (...) {
-            sqlite3_exec(d, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
+        WriteStamp(TableFile(folder_, name, kIndexExt), IndexStamp(layout), name);
+        WriteStamp(TableFile(folder_, name, kBlobExt), kBlobStamp, name);
+        // The table comes into being here, whole.
+        fs::rename(building, dat, ec);
+        if (ec) throw EngineError(CodeForOsError(ec), name, ec.message(), Utf8(dat));
     } catch (...) {
-        detachFile(schema);
+        std::error_code ignored;
+        fs::remove(building, ignored);
         throw;
     }
-    detachFile(schema);
-    WriteStamp(TableFile(folder_, name, kIndexExt), IndexStamp(layout), name);
-    WriteStamp(TableFile(folder_, name, kBlobExt), kBlobStamp, name);
+    SyncFolder(folder_);
 }
 
 TableCheck Session::check(const std::string& name) {
@@ -330,13 +450,76 @@ TableCheck Session::check(const std::string& name) {
 }
 
 void Session::lockWriter(const std::string& tableName) {
+    RequireNotReading();
     db();
+    if (!writer_.held()) UseAnchor();
     writer_.acquire(tableName);
 }
 
 void Session::unlockWriter() noexcept { writer_.release(); }
 
+void Session::RequireNotReading() const {
+    if (reading_) throw DataError("読み取りの途中では書き込めません。");
+}
+
+bool Session::BeginRead() {
+    if (explicit_ || reading_) return false;
+    exec("BEGIN", {}, nullptr);
+    reading_ = true;
+    readHolds_ = false;
+    readDeadline_ = std::chrono::steady_clock::now() + timeout_;
+    return true;
+}
+
+void Session::EndRead() noexcept {
+    if (!reading_) return;
+    if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    reading_ = false;
+    readHolds_ = false;
+    SettleSynchronous(false);
+    detachIdle();
+}
+
+void Session::RestartRead() {
+    const auto deadline = readDeadline_;
+    std::vector<std::string> needed;
+    for (const auto& [name, table] : tables_) needed.push_back(name);
+    for (;;) {
+        if (!readWanted_.empty() && std::find(needed.begin(), needed.end(), readWanted_) == needed.end()) {
+            needed.push_back(readWanted_);
+        }
+        readWanted_.clear();
+        EndRead();
+        if (std::chrono::steady_clock::now() >= deadline) {
+            throw EngineError(codes::SharingViolation, {}, "a read kept giving way to other processes' commits");
+        }
+        // Long enough for the commit that was in the way to finish.
+        sqlite3_sleep(5);
+        BeginRead();
+        readDeadline_ = deadline;
+        try {
+            for (const std::string& name : needed) HoldForRead(name);
+            return;
+        } catch (const ReadConflict&) {
+        }
+    }
+}
+
+void Session::HoldForRead(const std::string& name) {
+    Attachment& table = openTable(name);
+    struct Release {
+        Session& session;
+        Attachment& table;
+        ~Release() { session.closeTable(table); }
+    } release{*this, table};
+    constexpr std::uint32_t kHoldStatement = 0xFF000000u;
+    sqlite3_stmt* st = statement(
+        table, kHoldStatement, [&] { return "SELECT 1 FROM " + Quote(table.schema) + "." + kRowsTable + " LIMIT 1"; });
+    if (step(st, table)) sqlite3_reset(st);
+}
+
 void Session::startTransaction() {
+    RequireNotReading();
     if (explicit_) throw DataError("トランザクションは既に開始されています。");
     lockWriter({});
     try {
@@ -349,9 +532,7 @@ void Session::startTransaction() {
     lostCode_ = 0;
 }
 
-void Session::endTransaction(bool committed) noexcept {
-    explicit_ = false;
-    lostCode_ = 0;
+void Session::SettleSynchronous(bool committed) noexcept {
     bool synced = false;
     for (auto& [name, table] : tables_) {
         if (table->extraSync) continue;
@@ -362,6 +543,12 @@ void Session::endTransaction(bool committed) noexcept {
         table->extraSync = sqlite3_exec(db_, ("PRAGMA " + Quote(table->schema) + ".synchronous=EXTRA").c_str(), nullptr,
                                         nullptr, nullptr) == SQLITE_OK;
     }
+}
+
+void Session::endTransaction(bool committed) noexcept {
+    explicit_ = false;
+    lostCode_ = 0;
+    SettleSynchronous(committed);
     unlockWriter();
     detachIdle();
 }
@@ -390,14 +577,24 @@ void Session::commit() {
 void Session::rollback() noexcept {
     if (!explicit_) return;
     if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    for (auto& [name, table] : tables_) ++table->generation;
+    for (auto& [name, table] : tables_) {
+        ++table->generation;
+        table->ForgetWrites();
+    }
     endTransaction(false);
 }
 
 void Session::write(Attachment& table, const std::function<void()>& step) {
+    RequireNotReading();
     if (explicit_) {
         if (lostCode_ != 0) throw EngineError(lostCode_, table.table, "the transaction was abandoned after an error");
-        step();
+        try {
+            step();
+        } catch (...) {
+            ++table.generation;
+            table.ForgetWrites();
+            throw;
+        }
         ++table.generation;
         return;
     }
@@ -413,6 +610,7 @@ void Session::write(Attachment& table, const std::function<void()>& step) {
         }
     } catch (...) {
         ++table.generation;
+        table.ForgetWrites();
         throw;
     }
     ++table.generation;
@@ -423,6 +621,7 @@ void Session::disconnect() noexcept {
     for (Cursor* c : cursors) c->sessionClosing();
     cursors_.clear();
     rollback();
+    EndRead();
     for (auto& [name, table] : tables_) detach(*table);
     tables_.clear();
     if (db_) sqlite3_close_v2(db_);

@@ -5,16 +5,19 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
 
 #include "diagnosis.h"
 #include "layout.h"
+#include "value.h"
 #include "writer_lock.h"
 
 struct sqlite3;
@@ -36,8 +39,26 @@ struct Attachment {
     Layout layout;
     int users = 0;
     // Bumped by every write through this connection, so cursors know their
-    // read-ahead is out of date.
+    // read-ahead may be out of date.
     std::uint64_t generation = 0;
+    // The rows written through this connection lately, by key (the key
+    // fields, or the row number in a table without a key) and generation: a
+    // cursor whose read-ahead none of them falls into keeps it, so a loop
+    // that reads one case and writes another reads each row once. The list
+    // holds every write of the generations after writesFrom.
+    struct Written {
+        std::uint64_t generation;
+        std::vector<Value> key;
+    };
+    std::deque<Written> writes;
+    std::uint64_t writesFrom = 0;
+    // After a write, with the generation already bumped.
+    void NoteWrite(std::vector<Value> key);
+    // After a change the list cannot describe (a rollback, a failed write).
+    void ForgetWrites() {
+        writes.clear();
+        writesFrom = generation;
+    }
     std::unordered_map<std::uint32_t, sqlite3_stmt*> statements;
 };
 
@@ -71,6 +92,24 @@ public:
     void rollback() noexcept;
     bool inTransaction() const { return explicit_; }
 
+    // A read of one committed state (Database::ReadCommitted): a deferred
+    // transaction, so each table keeps the state it had when the read first
+    // touched it until the read ends. Two-phase locking makes the tables one
+    // committed state; the price is that a commit over several tables may
+    // wait for a table this read holds while the read waits for one the
+    // commit holds. The read then gives way: the step that waits raises
+    // ReadConflict and the read starts again.
+    // BeginRead is false (and starts nothing) inside a transaction or read.
+    bool BeginRead();
+    void EndRead() noexcept;
+    // Ends the read, pauses and begins it again, this time taking every
+    // table the last attempt needed at once, before the read runs: a read
+    // slower than the pause between other processes' commits would
+    // otherwise give way again and again. SharingViolation once the lock
+    // timeout has passed since the first attempt.
+    void RestartRead();
+    bool Reading() const { return reading_; }
+
     // Runs one write: inside the transaction, or else as its own atomic and
     // durable step under the folder's write lock.
     void write(Attachment& table, const std::function<void()>& step);
@@ -87,6 +126,21 @@ public:
     void disconnect() noexcept;
 
 private:
+    void Connect(bool createAnchor);
+    // Rebuilds a missing index (stamp empty) and writes a missing .blb, when
+    // the folder's write lock is free; leaves them for a later open if not.
+    void RepairSmallFiles(const std::string& name, const std::filesystem::path& dat, std::optional<std::string>& stamp);
+    // Makes the connection's main database the anchor before a write.
+    void UseAnchor();
+    static int Busy(void* session, int count);
+    // Takes the table's lock for the read that is open.
+    void HoldForRead(const std::string& name);
+    // Refuses a write inside a read.
+    void RequireNotReading() const;
+    // synchronous=EXTRA for the tables attached inside a transaction or a
+    // read, once it is over; committed: their writes were committed and the
+    // folder must be synced by hand.
+    void SettleSynchronous(bool committed) noexcept;
     void exec(const std::string& sql, const std::string& tableName, const std::filesystem::path* dataFile);
     std::unique_ptr<Attachment> attach(const std::string& name, bool forCheck);
     // ATTACH of a table file as schema; create lets it make the file.
@@ -99,8 +153,14 @@ private:
     std::filesystem::path folder_;
     std::chrono::milliseconds timeout_;
     sqlite3* db_ = nullptr;
+    bool onAnchor_ = false;  // else a private in-memory main database
     WriterLock writer_;
     bool explicit_ = false;
+    bool reading_ = false;
+    bool readHolds_ = false;  // the read has touched a table
+    std::string readWanted_;  // the table a read gave way for
+    std::chrono::steady_clock::time_point readDeadline_;
+    std::chrono::steady_clock::time_point busySince_;
     // Set when SQLite gave up the transaction by itself after an error; the
     // commit must then fail with that error instead of pretending success.
     std::uint16_t lostCode_ = 0;

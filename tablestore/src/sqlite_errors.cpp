@@ -50,7 +50,13 @@ void ThrowSqlite(sqlite3* db, int rc, const std::string& tableName, const std::f
         TableCheck found = Diagnose(*dataFile, kDiagnosisWait);
         if (found.code != 0 && found.code != codes::SharingViolation) code = found.code;
     }
-    throw EngineError(code, tableName, detail);
+    // A file that is not there or may not be read: the message says which.
+    std::string path;
+    if (dataFile && (code == codes::AccessDenied || code == codes::NotFound || code == codes::PathNotFound)) {
+        const auto u = dataFile->u8string();
+        path.assign(u.begin(), u.end());
+    }
+    throw EngineError(code, tableName, detail, path);
 }
 
 }  // namespace korvalen::tablestore::detail

@@ -131,9 +131,13 @@ void CheckFolder(const fs::path& folder) {
     if (folder.empty()) throw DataError("データベースフォルダが指定されていません。");
     std::error_code ec;
     fs::file_status st = fs::status(folder, ec);
-    if (ec && ec != std::errc::no_such_file_or_directory) throw EngineError(CodeForOsError(ec), {}, ec.message());
-    if (!fs::exists(st)) throw EngineError(codes::NotFound, {}, "folder missing: " + folder.string());
-    if (!fs::is_directory(st)) throw EngineError(codes::PathNotFound, {}, "not a folder: " + folder.string());
+    const auto u = folder.u8string();
+    const std::string where(u.begin(), u.end());
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+        throw EngineError(CodeForOsError(ec), {}, ec.message(), where);
+    }
+    if (!fs::exists(st)) throw EngineError(codes::NotFound, {}, "folder missing", where);
+    if (!fs::is_directory(st)) throw EngineError(codes::PathNotFound, {}, "not a folder", where);
 }
 
 }  // namespace korvalen::tablestore::detail

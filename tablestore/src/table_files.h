@@ -13,6 +13,8 @@ inline constexpr std::string_view kDataExt = ".dat";
 inline constexpr std::string_view kIndexExt = ".idx";
 inline constexpr std::string_view kBlobExt = ".blb";
 inline constexpr std::string_view kJournalSuffix = "-journal";
+// A table file being built, before it takes the table's name.
+inline constexpr std::string_view kBuildingSuffix = "~new";
 // The folder's anchor: the main database of every connection (so that a
 // commit over several tables is atomic) and the folder's write lock.
 inline constexpr std::string_view kAnchorName = "TableStore.tx";

@@ -60,7 +60,34 @@ std::optional<bool> ParseBoolean(std::string_view s) {
     return std::nullopt;
 }
 
+int Rank(const Value& v) {
+    switch (v.kind) {
+        case Value::Kind::Null: return 0;
+        case Value::Kind::Integer:
+        case Value::Kind::Real: return 1;
+        case Value::Kind::Text: return 2;
+    }
+    return 0;
+}
+
 }  // namespace
+
+int CompareStored(const Value& a, const Value& b) {
+    const int ra = Rank(a), rb = Rank(b);
+    if (ra != rb) return ra < rb ? -1 : 1;
+    if (ra == 0) return 0;
+    if (ra == 2) {
+        const int c = a.text.compare(b.text);
+        return (c > 0) - (c < 0);
+    }
+    if (a.kind == Value::Kind::Integer && b.kind == Value::Kind::Integer) {
+        return a.integer < b.integer ? -1 : (a.integer == b.integer ? 0 : 1);
+    }
+    // Every whole number a field holds (32 bits at most) is exact as a double.
+    const double x = a.kind == Value::Kind::Integer ? static_cast<double>(a.integer) : a.real;
+    const double y = b.kind == Value::Kind::Integer ? static_cast<double>(b.integer) : b.real;
+    return x < y ? -1 : (x == y ? 0 : 1);
+}
 
 Value StoreText(const FieldDef& def, std::string_view utf8) {
     if (def.type == FieldType::String) {

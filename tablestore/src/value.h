@@ -34,6 +34,11 @@ struct Value {
     }
 };
 
+// The order of two stored values in the key index: empty first, then
+// numbers by value, then texts by their UTF-8 bytes (SQLite's own order for
+// the BINARY collation). Negative, zero or positive.
+int CompareStored(const Value& a, const Value& b);
+
 // What a field of the definition stores for a value given as each kind.
 // Each throws DataError (naming the field) for a value the field cannot hold
 // exactly.

@@ -24,14 +24,19 @@ public:
 
     void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
     // Nested acquisitions by the same owner count up; SharingViolation when
-    // another holder keeps it past the timeout.
+    // another holder keeps it past the timeout. Makes the anchor when the
+    // folder has none.
     void acquire(const std::string& tableName);
+    // The lock if it is free this moment (or already held here); never waits
+    // and never throws.
+    bool TryAcquire() noexcept;
     void release() noexcept;
     bool held() const { return depth_ > 0; }
 
 private:
     std::filesystem::path anchor_;
     std::chrono::milliseconds timeout_;
+    std::chrono::steady_clock::time_point released_;
     sqlite3* conn_ = nullptr;
     int depth_ = 0;
 };

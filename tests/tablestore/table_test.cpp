@@ -1,12 +1,18 @@
 // The cursor operations on the four real table layouts.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <random>
 
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/errors.h"
 #include "korvalen/tablestore/table.h"
+#include "korvalen/testsupport/files.h"
 #include "table_layouts.h"
 
 namespace korvalen::tablestore {
@@ -74,6 +80,69 @@ TEST_F(TableTest, CreateWritesThreeFilesAndRefusesAnExistingTable) {
     std::string table;
     EXPECT_EQ(EngineCode([&] { fixtures::Create(db, CaseTable()); }, &table), codes::TableExists);
     EXPECT_EQ(table, "SinseiT13");
+}
+
+TEST_F(TableTest, WhatACutOffCreationLeftIsCreatedAgainButNeverATable) {
+    // What a creation killed halfway by an older engine could leave as the
+    // .dat, beside the scraps of a creation of this one.
+    struct Left {
+        const char* what;
+        std::function<void(Database&, const fs::path&)> make;
+        bool replaced;
+    };
+    const Left cases[] = {
+        {"an empty file", [](Database&, const fs::path& dat) { testsupport::WriteWholeFile(dat, ""); }, true},
+        {"a database holding no table",
+         [](Database&, const fs::path& dat) {
+             sqlite3* raw = nullptr;
+             ASSERT_EQ(sqlite3_open_v2(dat.string().c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                       "korvalen-pagecheck"),
+                       SQLITE_OK);
+             int reserve = 8;
+             sqlite3_file_control(raw, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve);
+             EXPECT_EQ(sqlite3_exec(raw, "PRAGMA page_size=4096; PRAGMA user_version=1", nullptr, nullptr, nullptr),
+                       SQLITE_OK);
+             sqlite3_close(raw);
+         },
+         true},
+        {"bytes that are no database",
+         [](Database&, const fs::path& dat) { testsupport::WriteWholeFile(dat, std::string(5000, 'x')); }, false},
+        {"an empty table", [](Database& d, const fs::path&) { fixtures::Create(d, HistoryTable()); }, false},
+        {"a table with a row",
+         [this](Database& d, const fs::path&) {
+             fixtures::Create(d, HistoryTable());
+             Table t(d, "SinseiT32");
+             t.open();
+             AddEntry(t, 1, 0, 500);
+         },
+         false},
+    };
+    for (const Left& left : cases) {
+        SCOPED_TRACE(left.what);
+        fixtures::TempFolder here;
+        const fs::path dat = here.path() / "SinseiT32.dat";
+        Database d;
+        d.setDirectory(here.path());
+        left.make(d, dat);
+        d.disconnect();
+        testsupport::WriteWholeFile(here.path() / "SinseiT32.dat~new", "half a table");
+        const std::string before = testsupport::ReadWholeFile(dat);
+
+        EXPECT_TRUE(d.tableExists("SinseiT32"));
+        EXPECT_EQ(d.UnfinishedTable("SinseiT32"), left.replaced);
+        if (!left.replaced) {
+            EXPECT_EQ(EngineCode([&] { fixtures::Create(d, HistoryTable()); }), codes::TableExists);
+            EXPECT_EQ(testsupport::ReadWholeFile(dat), before);
+            continue;
+        }
+        fixtures::Create(d, HistoryTable());
+        Table t(d, "SinseiT32");
+        t.open();
+        AddEntry(t, 1, 0, 500);
+        EXPECT_EQ(t.recordCount(), 1);
+        EXPECT_TRUE(d.checkTable("SinseiT32").ok());
+        EXPECT_FALSE(fs::exists(here.path() / "SinseiT32.dat~new"));
+    }
 }
 
 TEST_F(TableTest, BadDefinitionsAreRefusedBeforeAnyFileIsWritten) {
@@ -320,6 +389,82 @@ TEST_F(TableTest, SeveralCursorsKeepTheirOwnPositionsAndSeeEachOthersWrites) {
     a.next();
     EXPECT_EQ(a.fieldByName("KARIIRE").asInteger(), -17);
     EXPECT_EQ(a.recordCount(), 195);
+}
+
+TEST_F(TableTest, AWalkMeetsEveryWriteAheadOfItAndNoneBehindIt) {
+    // A model of the history rows, SEQ and SEQNO to amount, against a walk
+    // that another cursor of the same object writes around at every step:
+    // in the walked case ahead of the walk and behind it, and in other cases
+    // (as a duplicate of a case does). Long enough to cross read-ahead
+    // batches.
+    for (const bool ranged : {true, false}) {
+        SCOPED_TRACE(ranged ? "range (9999, 2)" : "no range");
+        fixtures::TempFolder here;
+        Database d;
+        d.setDirectory(here.path());
+        fixtures::Create(d, HistoryTable());
+        Table writer(d, "SinseiT32"), walk(d, "SinseiT32");
+        writer.open();
+        walk.open();
+        std::map<std::pair<int, int>, int> model;
+        d.startTransaction();
+        for (int seq = 1; seq <= 3; ++seq) {
+            for (int seqno = 0; seqno < 1400; seqno += 2) {
+                AddEntry(writer, seq, seqno, seq * 10000 + seqno);
+                model[{seq, seqno}] = seq * 10000 + seqno;
+            }
+        }
+        std::mt19937 random(ranged ? 7 : 8);
+        if (ranged) walk.setRange({9999, 2});
+        walk.first();
+        auto key = [&] {
+            return std::pair{walk.fieldByName("SEQ").asInteger(), walk.fieldByName("SEQNO").asInteger()};
+        };
+        int steps = 0;
+        for (; !walk.eof(); ++steps) {
+            const auto at = key();
+            ASSERT_TRUE(model.count(at)) << at.first << "/" << at.second;
+            EXPECT_EQ(walk.fieldByName("KARIIRE").asInteger(), model[at]);
+            // A write somewhere near the walk, or in another case.
+            const int seq = std::uniform_int_distribution<int>(0, 3)(random) == 0 ? 3 : at.first;
+            const int seqno = std::clamp(at.second + std::uniform_int_distribution<int>(-6, 40)(random), 0, 32767);
+            const auto target = std::pair{seq, seqno};
+            switch (std::uniform_int_distribution<int>(0, 2)(random)) {
+                case 0:
+                    if (!model.count(target)) {
+                        AddEntry(writer, seq, seqno, -seqno);
+                        model[target] = -seqno;
+                    }
+                    break;
+                case 1:
+                    if (model.count(target) && target != at) {
+                        ASSERT_TRUE(writer.findKey({9999, seq, seqno}));
+                        writer.deleteRecord();
+                        model.erase(target);
+                    }
+                    break;
+                default:
+                    if (model.count(target)) {
+                        ASSERT_TRUE(writer.findKey({9999, seq, seqno}));
+                        writer.edit();
+                        writer.fieldByName("KARIIRE").setInteger(model[target] + 1);
+                        writer.post();
+                        ++model[target];
+                    }
+            }
+            walk.next();
+            auto expected = model.upper_bound(at);
+            if (ranged && expected != model.end() && expected->first.first != 2) expected = model.end();
+            if (expected == model.end()) {
+                EXPECT_TRUE(walk.eof()) << "after " << at.first << "/" << at.second;
+                break;
+            }
+            ASSERT_FALSE(walk.eof()) << "after " << at.first << "/" << at.second;
+            ASSERT_EQ(key(), expected->first) << "after " << at.first << "/" << at.second;
+        }
+        EXPECT_GT(steps, ranged ? 600 : 1800);
+        d.rollback();
+    }
 }
 
 TEST_F(TableTest, EditOnAnEmptyTableStartsTheFirstRowAndRowsKeepInsertionOrder) {

@@ -2,7 +2,11 @@
 // database objects (in another process they behave the same).
 #include <gtest/gtest.h>
 
+#include <iostream>
+
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "korvalen/tablestore/database.h"
 #include "korvalen/tablestore/errors.h"
@@ -125,6 +129,106 @@ TEST_F(TransactionTest, AWriterBlockedPastTheTimeoutGetsASharingViolation) {
     t.cancel();
     db.startTransaction();
     db.rollback();
+}
+
+TEST_F(TransactionTest, AReadTakesNoWriteLockAndRefusesToWrite) {
+    SaveCase(db, 1, 3);
+    Database reader;
+    reader.setDirectory(folder.path());
+    reader.setLockTimeout(200ms);
+    // Another object in the middle of an edit over both tables.
+    db.startTransaction();
+    SaveCase(db, 2, 4);
+    const auto counts = reader.ReadCommitted([&] {
+        return std::pair{Count(reader, "SinseiT13"), Count(reader, "SinseiT32")};
+    });
+    EXPECT_EQ(counts, std::pair(std::int64_t{1}, std::int64_t{3}));
+    db.commit();
+
+    // A write inside a read is refused, and the read still ends.
+    EXPECT_THROW(reader.ReadCommitted([&] { SaveCase(reader, 3, 1); }), DataError);
+    EXPECT_EQ(Count(reader, "SinseiT32"), 7);
+    SaveCase(reader, 3, 1);
+}
+
+TEST_F(TransactionTest, AReadSeesOneCommittedStateWhileAnotherProcessCommits) {
+    // The writer keeps the header's remarks equal to the number of history
+    // rows, each change one transaction over both tables (header first).
+    // The reader reads one table, pauses, then the other. History first, it
+    // holds the table the writer's commit comes to second while it waits for
+    // the one the commit holds: the read must give way, not deadlock.
+    SaveCase(db, 1, 0);
+    for (const bool headerFirst : {true, false}) {
+        SCOPED_TRACE(headerFirst ? "header first" : "history first");
+        std::atomic<bool> stop = false;
+        std::atomic<int> commits = 0;
+        std::thread writer([&] {
+            Database w;
+            w.setDirectory(folder.path());
+            Table header(w, "SinseiT13"), history(w, "SinseiT32");
+            header.open();
+            history.open();
+            history.setRange({9999, 1});
+            for (std::int64_t n = history.recordCount() + 1; !stop; ++n) {
+                w.startTransaction();
+                ASSERT_TRUE(header.findKey({9999, 1}));
+                header.edit();
+                header.fieldByName("BIKO").setString(std::to_string(n));
+                header.post();
+                history.append();
+                history.fieldByName("CODE").setInteger(9999);
+                history.fieldByName("SEQ").setInteger(1);
+                history.fieldByName("SEQNO").setInteger(static_cast<int>(n));
+                history.post();
+                w.commit();
+                ++commits;
+            }
+        });
+        // Stops the writer however the reading ends.
+        struct Joined {
+            std::atomic<bool>& stop;
+            std::thread& thread;
+            ~Joined() {
+                stop = true;
+                thread.join();
+            }
+        } joined{stop, writer};
+        Database reader;
+        reader.setDirectory(folder.path());
+        int reads = 0, attempts = 0;
+        // Enough of both to meet in every way, however slow the disk.
+        const auto end = std::chrono::steady_clock::now() + 30s;
+        while ((reads < 8 || commits < 8) && std::chrono::steady_clock::now() < end) {
+            const auto [remarks, rows] = reader.ReadCommitted([&] {
+                ++attempts;
+                Table header(reader, "SinseiT13"), history(reader, "SinseiT32");
+                auto readHeader = [&] {
+                    header.open();
+                    EXPECT_TRUE(header.findKey({9999, 1}));
+                    const std::string said = header.fieldByName("BIKO").asString();
+                    return said.empty() ? std::int64_t{0} : std::stoll(said);
+                };
+                auto readHistory = [&] {
+                    history.open();
+                    history.setRange({9999, 1});
+                    return history.recordCount();
+                };
+                std::int64_t said = headerFirst ? readHeader() : -1, counted = headerFirst ? -1 : readHistory();
+                std::this_thread::sleep_for(2ms);
+                if (headerFirst)
+                    counted = readHistory();
+                else
+                    said = readHeader();
+                return std::pair{said, counted};
+            });
+            ASSERT_EQ(remarks, rows) << "half of a commit, read " << reads;
+            ++reads;
+        }
+        stop = true;
+        EXPECT_GE(commits, 8);
+        EXPECT_GE(reads, 8);
+        std::cout << reads << " reads in " << attempts << " attempts beside " << commits << " commits\n";
+    }
 }
 
 TEST_F(TransactionTest, MakingTheFolderCleanWaitsForWritersAndHoldsThemOff) {

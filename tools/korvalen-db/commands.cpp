@@ -39,8 +39,12 @@ std::string ExistingFolder(const std::string& folder) {
     return folder;
 }
 
+// ... and that holds a database.
 struct Folder {
-    explicit Folder(const std::string& path) { database.setDirectory(ExistingFolder(path)); }
+    explicit Folder(const std::string& path) {
+        database.setDirectory(ExistingFolder(path));
+        RequireDatabase(database, path);
+    }
     tablestore::Database database;
 };
 
@@ -97,6 +101,14 @@ std::string FieldText(const tablestore::Field& field) {
 }
 
 }  // namespace
+
+void RequireDatabase(const tablestore::Database& database, const std::string& folder) {
+    for (const storage::TableLayout& layout : storage::AllTableLayouts()) {
+        if (database.tableExists(layout.name)) return;
+    }
+    throw UsageError("このフォルダにはデータベースがありません: " + folder + "\n作成するには korvalen-db init " +
+                     folder + " を実行して下さい。");
+}
 
 int Init(const Arguments& args, std::ostream&) {
     ExpectCount(args, 1, "init FOLDER");

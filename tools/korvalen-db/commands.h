@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "korvalen/tablestore/database.h"
+
 namespace korvalen::dbtool {
 
 inline constexpr int kOk = 0;
@@ -16,6 +18,11 @@ inline constexpr int kBadInput = 2;
 inline constexpr int kEngineError = 3;
 
 using Arguments = std::vector<std::string>;
+
+// A cli::UsageError pointing to korvalen-db init when the database's folder
+// holds none of the tables: the commands would only report a missing table
+// there, or make files in it.
+void RequireDatabase(const tablestore::Database& database, const std::string& folder);
 
 int Init(const Arguments& args, std::ostream& out);
 int List(const Arguments& args, std::ostream& out);

@@ -129,6 +129,7 @@ int Print(const Arguments& args, std::ostream&) {
         throw UsageError("データベースフォルダがありません: " + request.folder);
     tablestore::Database database;
     database.setDirectory(request.folder);
+    RequireDatabase(database, request.folder);
     auto stored = storage::LoadCase(database, request.seq);
     if (!stored) throw UsageError("事件番号 " + std::to_string(request.seq) + " の事件はありません。");
     if (stored->history.empty())

@@ -239,6 +239,12 @@ void HistoryGrid::WriteRow(int row) {
     NotifyRows(row, row);
 }
 
+void HistoryGrid::WriteCell(GridCell cell) {
+    if (!IsDataCell(cell)) return;
+    RowAt(cell.row).typed[static_cast<std::size_t>(cell.col - 1)].reset();
+    NotifyRows(cell.row, cell.row);
+}
+
 void HistoryGrid::UpdateTotals() {
     borrowingTotal_ = 0;
     repaymentTotal_ = 0;

@@ -18,6 +18,7 @@
 #include "korvalen/platform/settings_store.h"
 #include "korvalen/printing/screen_print.h"
 #include "korvalen/storage/case_store.h"
+#include "korvalen/wizard/bulk_tools.h"
 #include "korvalen/wizard/date_digits.h"
 #include "korvalen/wizard/date_picker.h"
 #include "korvalen/wizard/dialog_keys.h"
@@ -73,6 +74,8 @@ TTavo50AF::TTavo50AF(WizardServices services, QWidget* parent) : QDialog(parent)
     keys_ = new DialogKeys(this);
     if (auto* memo = historyPage_->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))) keys_->KeepEnterIn(memo);
     keys_->SetPrintWindow([this] { printing::ScreenPrint(this, services_.print); });
+    ConnectBulkTools(*historyPage_, *this, services_.messages,
+                     [this](QWidget* window) { printing::ScreenPrint(window, services_.print); });
     ShowPage(kStartPage);
 }
 

@@ -319,17 +319,6 @@ void TTavo50AF::BuildHistoryPage(QWidget* page) {
     // The grid takes Enter on this page; elsewhere on it Enter presses no
     // button the dialog would make its default.
     for (QPushButton* button : historyPage_->findChildren<QPushButton*>()) button->setAutoDefault(false);
-    // The dialogs of the bulk tools are not part of this build yet; their
-    // buttons say so rather than do nothing.
-    const auto notInThisBuild = [this](const char* caption) {
-        return [this, caption] {
-            services_.messages.Show(platform::MessageType::Information, platform::Buttons::Ok,
-                                    std::string("「") + caption + "」は、このビルドにはまだ含まれていません。");
-        };
-    };
-    connect(historyPage_, &HistoryPage::RateChangeRequested, this, notInThisBuild("利率一括変更"));
-    connect(historyPage_, &HistoryPage::RepaymentGenerationRequested, this, notInThisBuild("返済データ一括生成"));
-    connect(historyPage_, &HistoryPage::RangeDeletionRequested, this, notInThisBuild("範囲選択データ一括削除"));
 }
 
 void TTavo50AF::BuildLenderPage(QWidget* page) {

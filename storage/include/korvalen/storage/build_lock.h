@@ -31,7 +31,9 @@ public:
     // Waits while another PC holds the lock (a lock naming this PC is left
     // from an earlier run and removed at once), then takes it when `take`.
     // False when the lock was still held after the last wait. Throws
-    // platform::PlatformError when the file cannot be made. A `wait` given
+    // tablestore::EngineError AccessDenied (11013) when the folder may not
+    // be written to, platform::PlatformError when the file cannot be made
+    // for another reason. A `wait` given
     // stands in for the real sleep, so tests need not sit out a minute.
     bool Acquire(bool take, const Wait& wait = {});
     // Deletes the file if this object took it.
@@ -44,6 +46,8 @@ public:
     std::optional<std::string> Holder() const;
 
 private:
+    bool CreateLockFile() const;
+
     std::string file_;
     std::string computerName_;
     bool held_ = false;

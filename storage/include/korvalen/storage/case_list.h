@@ -19,7 +19,8 @@ struct CaseListRow {
 };
 
 // Every case in SEQ order with the number of its history entries, read
-// from one committed state of both tables.
+// from one committed state of both tables without the folder's write lock,
+// so other PCs saving meanwhile never make it fail.
 std::vector<CaseListRow> ListCases(tablestore::Database& database);
 
 // The texts of a list row: the creditor or "未入力(" + SEQ + ")", the debtor

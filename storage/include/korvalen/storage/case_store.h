@@ -18,7 +18,8 @@ struct StoredCase {
 };
 
 // The case (9999, seq) with its history, read from one committed state of
-// both tables; nothing when it is not stored. SEISAN_KIND reads 1 for any
+// both tables without the folder's write lock; nothing when it is not
+// stored. SEISAN_KIND reads 1 for any
 // value but 0 and CHECKBOX 1 only for exactly 1, as the wizard's controls
 // take them.
 std::optional<StoredCase> LoadCase(tablestore::Database& database, std::int32_t seq);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace korvalen::tablestore {
@@ -19,6 +20,10 @@ namespace korvalen::tablestore {
 namespace detail {
 class Session;
 class FolderHold;
+// Raised inside a read that must give way to another process's commit; it
+// never leaves Database::ReadCommitted. Not a std::exception, so that no
+// handler of errors takes it for one.
+struct ReadConflict {};
 }  // namespace detail
 
 // What an integrity check of one table found. code is 0 for a sound table,
@@ -72,8 +77,26 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // Runs `read` (which must not write) on one committed state of every
+    // table it reads, without the folder's write lock: other processes go on
+    // saving meanwhile, and `read` sees none of it. A commit that is being
+    // written when `read` needs a table is waited for; should it need a
+    // table `read` already holds, `read` gives way and runs again from the
+    // start, so it must build its result afresh each time. Only commits that
+    // keep it waiting past the lock timeout give SharingViolation (11058).
+    // Inside a transaction of this object, or another read, `read` simply
+    // runs. Returns what `read` returns.
+    template <typename Read>
+    auto ReadCommitted(Read&& read) -> decltype(read());
+
     // A table exists when its .dat file exists.
     bool tableExists(std::string_view tableName) const;
+    // Whether the table's .dat is what a creation cut off by a crash or a
+    // full disk left in place: empty, or a database without any table (it
+    // cannot hold a row). create() replaces such a file. This engine builds
+    // a table under another name and renames it into place, so only a file
+    // of an older engine or a damaged disk can be one.
+    bool UnfinishedTable(std::string_view tableName) const;
     // Removes the table's files (and a left-over journal). The table must
     // not be open in this object. A table without files is no error.
     void deleteTable(std::string_view tableName);
@@ -96,10 +119,36 @@ public:
 private:
     friend class Table;
     detail::Session& session();
+    bool BeginRead();
+    void EndRead() noexcept;
+    void RestartRead();
 
     std::filesystem::path folder_;
     std::chrono::milliseconds timeout_ = DefaultLockTimeout;
     std::shared_ptr<detail::Session> session_;
 };
+
+template <typename Read>
+auto Database::ReadCommitted(Read&& read) -> decltype(read()) {
+    if (!BeginRead()) return read();
+    for (;;) {
+        try {
+            if constexpr (std::is_void_v<decltype(read())>) {
+                read();
+                EndRead();
+                return;
+            } else {
+                auto result = read();
+                EndRead();
+                return result;
+            }
+        } catch (const detail::ReadConflict&) {
+            RestartRead();
+        } catch (...) {
+            EndRead();
+            throw;
+        }
+    }
+}
 
 }  // namespace korvalen::tablestore

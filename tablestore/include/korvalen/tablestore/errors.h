@@ -39,12 +39,14 @@ inline constexpr std::uint16_t TableExists = 13060;
 class EngineError : public std::runtime_error {
 public:
     // detail: what the engine underneath said, for a log or a support mail;
-    // never shown in place of the message.
-    EngineError(std::uint16_t code, std::string tableName, std::string detail = {});
+    // never shown in place of the message. path: the file or folder the
+    // error is about, where one is known; the message ends with it.
+    EngineError(std::uint16_t code, std::string tableName, std::string detail = {}, std::string path = {});
 
     std::uint16_t code() const noexcept { return code_; }
     const std::string& tableName() const noexcept { return table_; }
     const std::string& detail() const noexcept { return detail_; }
+    const std::string& path() const noexcept { return path_; }
     // The Japanese text for the user (the same as what()).
     std::string message() const { return what(); }
 
@@ -52,6 +54,7 @@ private:
     std::uint16_t code_;
     std::string table_;
     std::string detail_;
+    std::string path_;
 };
 
 class DataError : public base::UserError {

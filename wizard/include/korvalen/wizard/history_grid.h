@@ -114,6 +114,10 @@ public:
     void WriteRowsFromList();
     // Shows a row's entry anew (after a bulk tool changed the entry).
     void WriteRow(int row);
+    // Shows one field of a row's entry anew, dropping only what was typed
+    // in that cell: a bulk tool changed that field, and what the user typed
+    // elsewhere in the row is still to be taken over.
+    void WriteCell(GridCell cell);
     // The sums of all borrowings and all repayments of the list.
     void UpdateTotals();
     std::int64_t BorrowingTotal() const { return borrowingTotal_; }
