@@ -29,6 +29,8 @@
 #include "korvalen/shell/korv_bu.h"
 #include "korvalen/shell/korv_op.h"
 #include "korvalen/testsupport/files.h"
+#include "korvalen/testsupport/modal.h"
+#include "korvalen/wizard/bulk_tool_dialog.h"
 #include "korvalen/wizard/calendar_form.h"
 #include "korvalen/wizard/era_date_entry_form.h"
 #include "korvalen/wizard/month_calendar_form.h"
@@ -221,6 +223,25 @@ TEST(AccessibilityAudit, PreviewOfTheStatementAndItsMagnifier) {
     });
     f.Click("PreviewBtn");
     EXPECT_EQ(script.Showings(), 1);
+    EXPECT_TRUE(audit.faults.empty()) << audit.Report();
+}
+
+TEST(AccessibilityAudit, TheThreeToolsOfTheHistoryPage) {
+    wizard::fixtures::WizardPc f;
+    f.StoreCase(wizard::fixtures::ExampleHeader(3), SampleHistory());
+    f.Opened(wizard::WizardOpening::Change, 3);
+    f.NextUntil(wizard::kHistoryPage);
+    Audit audit;
+    for (const char* tool : {"RateChangeBtn", "GenerateBtn", "RangeDeleteBtn"}) {
+        bool opened = false;
+        testsupport::AnswerModal<wizard::BulkToolDialog>([&](wizard::BulkToolDialog* dialog) {
+            opened = true;
+            audit.Look(dialog->metaObject()->className(), dialog);
+            dialog->done(QDialog::Rejected);
+        });
+        f.Click(tool);
+        EXPECT_TRUE(opened) << tool;
+    }
     EXPECT_TRUE(audit.faults.empty()) << audit.Report();
 }
 
