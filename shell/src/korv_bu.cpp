@@ -434,6 +434,9 @@ void TKorvBUF::SetBusy(BusyState state) {
     const bool busy = state != BusyState::Idle;
     if (busy && !wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!busy && wasBusy) QApplication::restoreOverrideCursor();
+    // The work ends before its completion notice: the date it stored is on
+    // the screen by the time the notice says the backup is done.
+    if (!busy && wasBusy) BackDateLabel->setText(Q(procedure_->BackDate()));
     // Nothing can start another backup or restore, nor close the window,
     // while one runs.
     PageControl1->setEnabled(!busy);
