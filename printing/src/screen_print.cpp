@@ -11,6 +11,7 @@
 #include "korvalen/printing/fonts.h"
 #include "korvalen/printing/printex.h"
 #include "korvalen/printing/tav_prv.h"
+#include "page_image.h"
 
 namespace korvalen::printing {
 
@@ -31,8 +32,6 @@ void DrawHeadingAndDate(QPainter& painter, const QString& heading, const QString
     painter.drawText(QPoint(UnitX(200), UnitY(250) + ascent), heading);
     painter.drawText(QPoint(UnitX(200), UnitY(100) + ascent), date);
 }
-
-int DotsPerMetre(int dpi) { return qRound(dpi / 0.0254); }
 
 // Screens that can be read back: a desktop with a window system.
 bool ScreenCanBeRead() {
@@ -89,10 +88,7 @@ QImage ComposeScreenPrintPreview(const QImage& capture, const QString& heading, 
     const bool landscape = IsLandscapeCapture(capture.size());
     const int width = landscape ? kScreenImageLong : kScreenImageShort;
     const int height = landscape ? kScreenImageShort : kScreenImageLong;
-    QImage page(width, height, QImage::Format_RGB32);
-    page.setDotsPerMeterX(DotsPerMetre(kScreenImageDpi));
-    page.setDotsPerMeterY(DotsPerMetre(kScreenImageDpi));
-    page.fill(Qt::white);
+    QImage page = WhitePageImage(width, height, kScreenImageDpi);
     SetPrintTarget(kScreenImageDpi, kScreenImageDpi, width, height);
     QPainter painter(&page);
     if (capture.width() <= width && capture.height() <= height) {

@@ -11,23 +11,14 @@
 #include "busy_cursor.h"
 #include "korvalen/printing/printex.h"
 #include "korvalen/printing/tav_prv.h"
+#include "page_image.h"
 
 namespace korvalen::printing {
 
 namespace {
 
-// Dots per metre for a resolution in dots per inch, as QImage keeps it.
-int DotsPerMetre(int dpi) { return qRound(dpi / 0.0254); }
-
-QImage WhitePage(int width, int height, int dpi) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.setDotsPerMeterX(DotsPerMetre(dpi));
-    image.setDotsPerMeterY(DotsPerMetre(dpi));
-    image.fill(Qt::white);
-    return image;
-}
-
-// Step 5 of the direct print, also used from the preview.
+// Prints the pages the print dialog left chosen; the direct print and the
+// print from the preview both end here.
 void PrintOnPrinter(const StatementInput& input, PrintServices& services) {
     QPrinter& printer = services.printDialog.Printer();
     const PageRange range{services.printDialog.FromPage(), services.printDialog.ToPage()};
@@ -70,7 +61,7 @@ QString AskForFile(PrintServices& services, QWidget* parent, const QString& capt
 
 std::vector<QImage> RenderStatementPages(const StatementInput& input, const PageRange& range) {
     std::vector<QImage> pages;
-    QImage working = WhitePage(kStatementImageWidth, kStatementImageHeight, kStatementImageDpi);
+    QImage working = WhitePageImage(kStatementImageWidth, kStatementImageHeight, kStatementImageDpi);
     SetPrintTarget(kStatementImageDpi, kStatementImageDpi, kStatementImageWidth, kStatementImageHeight);
     {
         QPainter painter(&working);

@@ -2,35 +2,17 @@
 // page, with the tools' dialogs driven from inside their modal loops.
 #pragma once
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QTest>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "korvalen/engine/history_csv.h"
 #include "korvalen/engine/repayment_generation.h"
 #include "korvalen/engine/text_forms.h"
-#include "korvalen/printing/statement_print.h"
-#include "korvalen/storage/case_store.h"
 #include "korvalen/testsupport/modal.h"
-#include "korvalen/testsupport/temp_folder.h"
-#include "korvalen/wizard/date_picker.h"
-#include "korvalen/wizard/history_grid_view.h"
 #include "korvalen/wizard/num_edit.h"
-#include "korvalen/wizard/tavo50a_form.h"
-#include "korvalen/wizard/wizard_launcher.h"
-#include "scripted_print.h"
-#include "storage_fixture.h"
+#include "wizard_fixture.h"
 
 namespace korvalen::wizard::fixtures {
 
-inline constexpr double kContractRate = 29.2;
 inline constexpr std::int32_t kSeq = 1;
 
 // Entry n (1, 2, …) on the 10th of the n-th month of 2023, borrowing
@@ -44,18 +26,7 @@ inline std::string Numbered(int count) {
     return csv;
 }
 
-class NoDatePicker final : public DatePicker {
-public:
-    std::string PickDate(QWidget*) override { return {}; }
-};
-
-struct ToolsPc {
-    ToolsPc() { pc.db().DataModuleCreate(); }
-    ~ToolsPc() {
-        wizard.reset();
-        EXPECT_THAT(pc.messages.Faults(), ::testing::IsEmpty());
-    }
-
+struct ToolsPc : WizardPc {
     // The case with `csv` as its history (and a start date when given),
     // opened for a change and shown on its history page.
     TTavo50AF& Open(const std::string& csv, engine::DayNumber startDay = 0) {
@@ -65,24 +36,17 @@ struct ToolsPc {
         header.NAME = "山田太郎";
         header.RIRITSU = kContractRate;
         header.START_DAY = startDay;
-        const engine::HistoryList history =
-            csv.empty() ? engine::HistoryList{} : engine::ReadHistoryCsv(csv, header).entries;
-        storage::SaveCase(pc.db().TableDatabase1(), header, history);
-
-        wizard = std::make_unique<TTavo50AF>(WizardServices{pc.db(), pc.messages, datePicker, print});
-        WizardLauncher::Prepare(*wizard, WizardOpening::Change, {kSeq, 0});
-        wizard->move(120, 60);
-        wizard->show();
-        wizard->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(wizard.get()));
-        while (wizard->CurrentPage() != kHistoryPage) {
-            const int before = wizard->CurrentPage();
-            wizard->NextBtnClick();
-            if (wizard->CurrentPage() == before) {
-                ADD_FAILURE() << "the wizard stays on page " << before;
-                break;
-            }
+        if (csv.empty()) {
+            storage::SaveCase(pc.db().TableDatabase1(), header, engine::HistoryList{});
+        } else {
+            StoreCase(header, csv);
         }
+
+        owned = std::make_unique<TTavo50AF>(Services());
+        WizardLauncher::Prepare(*owned, WizardOpening::Change, {kSeq, 0});
+        owned->move(120, 60);
+        Show();
+        NextUntil(kHistoryPage);
         return *wizard;
     }
 
@@ -107,30 +71,8 @@ struct ToolsPc {
         EXPECT_TRUE(ran) << button << " opened no dialog";
     }
 
-    template <typename T = QWidget>
-    T* Find(const char* name) const {
-        T* found = wizard->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
     const engine::HistoryList& History() const { return wizard->History(); }
-    QString GridText(int col, int row) const {
-        return Find<HistoryGridView>("StringGrid2")->GridModel()->IndexOf({col, row}).data().toString();
-    }
     QString Total(const char* name) const { return Find<TNumEdit>(name)->text(); }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const auto& shown : pc.messages.Shown()) texts.push_back(shown.text);
-        return texts;
-    }
-
-    testsupport::TempFolder root{"korvalen-bulk-tools"};
-    storage::fixtures::TestPc pc{root.path()};
-    NoDatePicker datePicker;
-    printing::fixtures::ScriptedPrintDialog printDialog;
-    printing::PrintServices print{printDialog, pc.messages, pc.clock};
-    std::unique_ptr<TTavo50AF> wizard;
 };
 
 // Keys typed where the user's keys go: into the widget with the focus.

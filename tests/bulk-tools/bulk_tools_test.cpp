@@ -67,9 +67,9 @@ TEST(BulkTools, EachOpensOverTheWizardsBottomRightCornerWithItsActionDisabled) {
         const char* action;
     };
     const std::vector<Tool> tools = {
-        {"RateChangeBtn", "TTavo50AAF", "利率の一括変換", "変更(&S)"},
-        {"GenerateBtn", "TTavo50ABF", "推定返済データ一括生成", "作成(&S)"},
-        {"RangeDeleteBtn", "TTavo50ACF", "範囲選択データ一括削除", "削除(&D)"},
+        {"RateChangeBtn", "Tavo50AAF", "利率の一括変換", "変更(&S)"},
+        {"GenerateBtn", "Tavo50ABF", "推定返済データ一括生成", "作成(&S)"},
+        {"RangeDeleteBtn", "Tavo50ACF", "範囲選択データ一括削除", "削除(&D)"},
     };
     for (const Tool& tool : tools) {
         ToolsPc f;

@@ -10,28 +10,14 @@
 
 namespace korvalen::wizard {
 
-// A row number of the history grid: up to three digits, no separators.
-inline TNumEdit* MakeRowEdit(QWidget* parent, const char* name, const QString& accessibleName, QRect geometry) {
+// A field with the settings `setUp` gives it (SetUpRowNumberEdit,
+// SetUpRateEdit), showing 0 from the start.
+inline TNumEdit* MakeNumEdit(QWidget* parent, const char* name, const QString& accessibleName, QRect geometry,
+                             void (*setUp)(TNumEdit&)) {
     auto* edit = new TNumEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setAccessibleName(accessibleName);
-    edit->SetComma(false);
-    edit->SetMaxDegits(3);
-    edit->SetValue(0);
-    edit->setGeometry(geometry);
-    return edit;
-}
-
-// A rate in percent as the wizard's contract rate takes it: 18 shows as
-// 18.000 once left.
-inline TNumEdit* MakeRateEdit(QWidget* parent, const char* name, const QString& accessibleName, QRect geometry) {
-    auto* edit = new TNumEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setAccessibleName(accessibleName);
-    edit->SetComma(false);
-    edit->SetMaxDegits(2);
-    edit->SetFixDecimal(3);
-    edit->SetFixZeroFormat(true);
+    setUp(*edit);
     edit->SetValue(0);
     edit->setGeometry(geometry);
     return edit;

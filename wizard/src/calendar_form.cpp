@@ -13,18 +13,15 @@
 #include <algorithm>
 
 #include "date_window_helpers.h"
-#include "korvalen/engine/eras.h"
 #include "korvalen/wizard/date_digits.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {
 
 QString MonthHeading(int year, int month) {
-    QString text = QStringLiteral("%1年%2月").arg(year).arg(month, 2, 10, QLatin1Char('0'));
-    const auto era = engine::JapaneseEraDateOf(engine::DayNumberFromCivil(year, month, 1));
-    if (era)
-        text += QStringLiteral("（%1%2年）").arg(QStringOf(era->eraName)).arg(era->eraYear, 2, 10, QLatin1Char('0'));
-    return text;
+    return QStringLiteral("%1年%2月").arg(year).arg(month, 2, 10, QLatin1Char('0')) +
+           EraYearInParentheses(engine::DayNumberFromCivil(year, month, 1));
 }
 
 }  // namespace
@@ -33,7 +30,7 @@ TCalendarF::TCalendarF(engine::DayNumber today, engine::DayNumber selected, QWid
     : QDialog(parent), today_(today) {
     setWindowTitle(QStringLiteral("カレンダー"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setObjectName(QStringLiteral("TCalendarF"));
+    setObjectName(QStringLiteral("CalendarF"));
 
     auto* previous = new QToolButton(this);
     previous->setObjectName(QStringLiteral("PrevMonthBtn"));

@@ -7,9 +7,9 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "date_window_helpers.h"
 #include "korvalen/platform/messages.h"
 #include "korvalen/printing/fonts.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 

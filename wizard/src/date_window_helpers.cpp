@@ -5,7 +5,16 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "korvalen/engine/eras.h"
+#include "qt_text.h"
+
 namespace korvalen::wizard {
+
+QString EraYearInParentheses(engine::DayNumber day) {
+    const auto era = engine::JapaneseEraDateOf(day);
+    if (!era) return {};
+    return QStringLiteral("（%1%2年）").arg(QStringOf(era->eraName)).arg(era->eraYear, 2, 10, QLatin1Char('0'));
+}
 
 void PlaceWindowAt(QWidget* window, int x, int y) {
     window->adjustSize();

@@ -1,11 +1,10 @@
-// Small pieces the date-input windows share: day numbers as QDate, and
+// Small pieces the windows that take dates share: day numbers as QDate, and
 // placing a dialog at a given screen position without losing it off the
 // screen.
 #pragma once
 
 #include <QDate>
 #include <QString>
-#include <string>
 
 #include "korvalen/engine/dates.h"
 
@@ -17,7 +16,10 @@ inline QDate QDateOfDay(engine::DayNumber day) { return QDate(1899, 12, 30).addD
 inline engine::DayNumber DayOfQDate(const QDate& date) {
     return static_cast<engine::DayNumber>(QDate(1899, 12, 30).daysTo(date));
 }
-inline QString QStringOf(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// "（令和06年）": the era of `day` and its year of the era, in full-width
+// parentheses; empty for a day before the first era.
+QString EraYearInParentheses(engine::DayNumber day);
 
 // Moves the window's frame to (x, y), pulled back inside the screen that
 // holds that point so a position near an edge still shows the whole window.

@@ -7,13 +7,13 @@
 #include <QRadioButton>
 #include <QWidget>
 
-#include "date_window_helpers.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 
 TDyginpF::TDyginpF(platform::MessageService& messages, engine::DayNumber initial, QWidget* parent)
     : DateEntryForm(messages, 6, false, parent) {
-    setObjectName(QStringLiteral("TDyginpF"));
+    setObjectName(QStringLiteral("DyginpF"));
     setWindowTitle(QStringLiteral("日付の入力（和暦）"));
 
     auto* row = new QWidget(this);

@@ -134,10 +134,6 @@ bool HistoryGrid::CommitRow(int col, int row, bool fromMouse, GridKey key) {
         date = CheckedDate(d, row);
         if (!date) return false;
     }
-    if (!fromMouse && col == kRateCol && d.empty()) {
-        PlaceCursor({kDateCol, row});
-        return false;
-    }
     if (d.empty()) {
         PlaceCursor({kDateCol, row});
         return false;

@@ -130,6 +130,9 @@ QPushButton* HistoryPage::AddToolButton(const char* name, const QString& caption
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     button->setToolTip(hint);
+    // Inside a dialog Enter would press it as the default button; on this
+    // page the grid takes Enter, and elsewhere Enter only moves on.
+    button->setAutoDefault(false);
     button->setGeometry(right, top, kButtonWidth, kButtonHeight);
     auto* label = new QLabel(explanation, this);
     label->setObjectName(QString::fromLatin1(name) + QStringLiteral("Label"));

@@ -10,16 +10,11 @@ namespace {
 constexpr std::string_view kIdeographicSpace = "\u3000";
 constexpr std::string_view kFieldHint = "年月日・借入・返済・利率（省略可）の順に、タブで区切って貼り付けて下さい。";
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-bool EndsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 std::string_view Trim(std::string_view text) {
     while (true) {
         if (!text.empty() && (text.front() == ' ' || text.front() == '\r')) {
             text.remove_prefix(1);
-        } else if (StartsWith(text, kIdeographicSpace)) {
+        } else if (text.starts_with(kIdeographicSpace)) {
             text.remove_prefix(kIdeographicSpace.size());
         } else {
             break;
@@ -28,7 +23,7 @@ std::string_view Trim(std::string_view text) {
     while (true) {
         if (!text.empty() && (text.back() == ' ' || text.back() == '\r')) {
             text.remove_suffix(1);
-        } else if (EndsWith(text, kIdeographicSpace)) {
+        } else if (text.ends_with(kIdeographicSpace)) {
             text.remove_suffix(kIdeographicSpace.size());
         } else {
             break;
@@ -53,9 +48,9 @@ std::string Unquote(std::string_view text) {
 // Currency cells copied as shown: ¥50,000, ￥50,000 or 50,000円.
 std::string_view WithoutYenSign(std::string_view text) {
     for (std::string_view sign : {std::string_view("\u00A5"), std::string_view("\uFFE5")}) {
-        if (StartsWith(text, sign)) text.remove_prefix(sign.size());
+        if (text.starts_with(sign)) text.remove_prefix(sign.size());
     }
-    if (EndsWith(text, "円")) text.remove_suffix(std::string_view("円").size());
+    if (text.ends_with("円")) text.remove_suffix(std::string_view("円").size());
     return Trim(text);
 }
 

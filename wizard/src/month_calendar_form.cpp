@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "date_window_helpers.h"
-#include "korvalen/engine/eras.h"
 #include "korvalen/wizard/date_digits.h"
 
 namespace korvalen::wizard {
@@ -24,7 +23,7 @@ TMonCalendarF::TMonCalendarF(int year, int month, int currentYear, int currentMo
     : QDialog(parent), year_(year), currentYear_(currentYear), currentMonth_(currentMonth) {
     setWindowTitle(QStringLiteral("年月の選択"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setObjectName(QStringLiteral("TMonCalendarF"));
+    setObjectName(QStringLiteral("MonCalendarF"));
 
     auto* previous = new QToolButton(this);
     previous->setObjectName(QStringLiteral("PrevYearBtn"));
@@ -80,11 +79,8 @@ TMonCalendarF::TMonCalendarF(int year, int month, int currentYear, int currentMo
 
 void TMonCalendarF::ShowYear(int year) {
     year_ = std::clamp(year, kFirstInputYear, kLastInputYear);
-    QString text = QStringLiteral("%1年").arg(year_);
-    const auto era = engine::JapaneseEraDateOf(engine::DayNumberFromCivil(year_, 12, 31));
-    if (era)
-        text += QStringLiteral("（%1%2年）").arg(QStringOf(era->eraName)).arg(era->eraYear, 2, 10, QLatin1Char('0'));
-    yearLabel_->setText(text);
+    yearLabel_->setText(QStringLiteral("%1年").arg(year_) +
+                        EraYearInParentheses(engine::DayNumberFromCivil(year_, 12, 31)));
     for (int m = 1; m <= 12; ++m) {
         QPushButton* button = months_[m - 1];
         const bool current = year_ == currentYear_ && m == currentMonth_;

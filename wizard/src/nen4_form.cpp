@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <string>
 
-#include "date_window_helpers.h"
 #include "korvalen/engine/eras.h"
 #include "korvalen/engine/text_forms.h"
 #include "korvalen/platform/clock.h"
@@ -27,6 +26,7 @@
 #include "korvalen/wizard/date_picker.h"
 #include "korvalen/wizard/dialog_keys.h"
 #include "korvalen/wizard/my_label.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {
@@ -111,7 +111,7 @@ TNEN4F::TNEN4F(platform::SettingsStore& settings, platform::MessageService& mess
 TNEN4F::~TNEN4F() = default;
 
 void TNEN4F::Build() {
-    setObjectName(QStringLiteral("TNEN4F"));
+    setObjectName(QStringLiteral("NEN4F"));
     setWindowTitle(QStringLiteral("日付入力方式の設定"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QString::fromUtf8(printing::kMsPGothic), 9));

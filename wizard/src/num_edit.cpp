@@ -479,13 +479,8 @@ void TNumEdit::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
-void TNumEdit::dragEnterEvent(QDragEnterEvent* event) {
-    if (!isReadOnly() && event->mimeData()->hasText()) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
-}
+// Entering is the first move over the control: both take a text only.
+void TNumEdit::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void TNumEdit::dragMoveEvent(QDragMoveEvent* event) {
     if (!isReadOnly() && event->mimeData()->hasText()) {

@@ -12,6 +12,7 @@
 
 #include "grid_drawing.h"
 #include "korvalen/wizard/result_table_text.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {
@@ -60,8 +61,7 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole: {
-            const std::string_view text = table_.cell(index.row() + 1, index.column());
-            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+            return QStringOf(table_.cell(index.row() + 1, index.column()));
         }
         case Qt::TextAlignmentRole: return QVariant::fromValue(ResultAlignment(index.column()) | Qt::AlignVCenter);
         default: return {};
@@ -71,8 +71,7 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
     if (orientation == Qt::Vertical) return QString::number(section + 1);
-    const std::string_view text = table_.cell(0, section);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return QStringOf(table_.cell(0, section));
 }
 
 Qt::ItemFlags ResultTableModel::flags(const QModelIndex& index) const {
@@ -122,10 +121,7 @@ void ResultTableView::FitColumns() {
         int width = given;
         if (given > kSpacerWidth) {
             for (int row = 0; row <= table.entryRowCount(); ++row) {
-                const std::string_view text = table.cell(row, column);
-                const int needed =
-                    metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) +
-                    2 * kCellMargin;
+                const int needed = metrics.horizontalAdvance(QStringOf(table.cell(row, column))) + 2 * kCellMargin;
                 width = std::max(width, needed);
             }
         }

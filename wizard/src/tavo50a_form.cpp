@@ -27,6 +27,7 @@
 #include "korvalen/wizard/labeled_edit.h"
 #include "korvalen/wizard/num_edit.h"
 #include "korvalen/wizard/result_table_view.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {
@@ -50,8 +51,6 @@ std::string StartDateConflictQuestion(engine::DayNumber firstDate) {
            ")】よりも後の[計算開始年月日]は処理できません。" + "\r\n入力済の[返済履歴データ]を消去しますか？";
 }
 
-QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
-
 // A table as wide as its columns (they widen for the texts of each run),
 // within the window's width; the recalculation's eleven columns take
 // nearly all of it.
@@ -74,8 +73,7 @@ TTavo50AF::TTavo50AF(WizardServices services, QWidget* parent) : QDialog(parent)
     keys_ = new DialogKeys(this);
     if (auto* memo = historyPage_->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))) keys_->KeepEnterIn(memo);
     keys_->SetPrintWindow([this] { printing::ScreenPrint(this, services_.print); });
-    ConnectBulkTools(*historyPage_, *this, services_.messages,
-                     [this](QWidget* window) { printing::ScreenPrint(window, services_.print); });
+    ConnectBulkTools(*historyPage_, *this, services_.messages, printing::ScreenPrintHook(services_.print));
     ShowPage(kStartPage);
 }
 
@@ -98,9 +96,9 @@ bool TTavo50AF::LoadCase() {
     RadioButton6->setEnabled(false);
 
     const engine::CaseRecord& header = stored->header;
-    LabeledEdit1->setText(Text(header.GYOSYA_NAME));
-    LabeledEdit2->setText(Text(header.NAME));
-    LabeledEdit3->setText(Text(header.BIKO));
+    LabeledEdit1->setText(QStringOf(header.GYOSYA_NAME));
+    LabeledEdit2->setText(QStringOf(header.NAME));
+    LabeledEdit3->setText(QStringOf(header.BIKO));
     NumEdit10->SetValue(header.RIRITSU);
     NumEdit2->SetValue(header.KABARAI_RIRITSU);
     NumEdit1->SetValue(header.START_KARI);
@@ -368,8 +366,9 @@ void TTavo50AF::SetStartDate(engine::DayNumber day) {
         return;
     }
     const bool western = services_.dataModule.WesternCalendar();
-    Edit2->setText(Text(engine::FormatStartDate(day, western)));
-    StartDayLabel->setText(QStringLiteral("（") + Text(engine::FormatStartDate(day, !western)) + QStringLiteral("）"));
+    Edit2->setText(QStringOf(engine::FormatStartDate(day, western)));
+    StartDayLabel->setText(QStringLiteral("（") + QStringOf(engine::FormatStartDate(day, !western)) +
+                           QStringLiteral("）"));
 }
 
 void TTavo50AF::PickStartDate() {
@@ -402,10 +401,9 @@ void TTavo50AF::keyPressEvent(QKeyEvent* event) {
 // --- The statement -----------------------------------------------------
 
 printing::StatementInput TTavo50AF::Statement() const {
-    printing::StatementInput input = printing::StatementFrom(
-        Header(), StringGrid3->Table(), static_cast<int>(history_.size()), services_.dataModule.WesternCalendar());
-    input.startDateText = Edit2->text();
-    return input;
+    // The start date in the long form Edit2 shows it in.
+    return printing::StatementFrom(Header(), StringGrid3->Table(), static_cast<int>(history_.size()),
+                                   services_.dataModule.WesternCalendar());
 }
 
 void TTavo50AF::PreviewBtnClick() { printing::PrintStatement(Statement(), true, services_.print, this); }

@@ -21,6 +21,7 @@
 #include "korvalen/wizard/result_table_view.h"
 #include "korvalen/wizard/tavo50a_form.h"
 #include "picture_strip.h"
+#include "qt_text.h"
 
 namespace korvalen::wizard {
 namespace {
@@ -283,7 +284,7 @@ void TTavo50AF::BuildRatesPage(QWidget* page) {
     // it is for only from the label whose buddy it is.
     methodLabel->setBuddy(KeisanG);
     for (const std::string_view label : engine::DayCountMethodLabels()) {
-        KeisanG->addItem(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+        KeisanG->addItem(QStringOf(label));
     }
     KeisanG->setCurrentIndex(0);
     KeisanG->setGeometry(116, 63, 560, kEditHeight);
@@ -316,20 +317,15 @@ void TTavo50AF::BuildHistoryPage(QWidget* page) {
     historyPage_ = new HistoryPage(services_.messages, page);
     historyPage_->move(0, kBandHeight);
     historyPage_->SetHistory(&history_);
-    // The grid takes Enter on this page; elsewhere on it Enter presses no
-    // button the dialog would make its default.
-    for (QPushButton* button : historyPage_->findChildren<QPushButton*>()) button->setAutoDefault(false);
 }
 
 void TTavo50AF::BuildLenderPage(QWidget* page) {
     StringGrid1 = new ResultTableView(engine::CalculationKind::LenderCalculation, page);
-    StringGrid1->setAccessibleName(QStringLiteral("業者計算"));
     StringGrid1->setGeometry(20, kBandHeight + 12, StringGrid1->ContentWidth(), 482);
 }
 
 void TTavo50AF::BuildRecalculationPage(QWidget* page) {
     StringGrid3 = new ResultTableView(engine::CalculationKind::Recalculation, page);
-    StringGrid3->setAccessibleName(QStringLiteral("引直計算"));
     StringGrid3->setGeometry(20, kBandHeight + 12, StringGrid3->ContentWidth(), 410);
 
     ClaimSummary = AddLabel(page, {}, 24, kBandHeight + 430, 780, 22);

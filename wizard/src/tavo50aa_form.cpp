@@ -17,7 +17,7 @@ constexpr int kHeight = 120;
 }  // namespace
 
 TTavo50AAF::TTavo50AAF(platform::MessageService& messages, HistoryPage& page, QWidget* wizard)
-    : BulkToolDialog(messages, page, wizard, "TTavo50AAF", QStringLiteral("利率の一括変換"),
+    : BulkToolDialog(messages, page, wizard, "Tavo50AAF", QStringLiteral("利率の一括変換"),
                      QStringLiteral("変更(&S)")) {
     Edit1 = new QLineEdit(QStringLiteral("変更後利率（％）"), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -25,8 +25,8 @@ TTavo50AAF::TTavo50AAF(platform::MessageService& messages, HistoryPage& page, QW
     Edit1->setReadOnly(true);
     Edit1->setFocusPolicy(Qt::NoFocus);
     Edit1->setGeometry(12, 48, 124, 24);
-    NumEdit1 = MakeRateEdit(this, "NumEdit1", QStringLiteral("変更後利率（％）"), {140, 48, 80, 24});
-    NumEdit3 = MakeRowEdit(this, "NumEdit3", QStringLiteral("行目以降のすべて"), {12, 82, 50, 24});
+    NumEdit1 = MakeNumEdit(this, "NumEdit1", QStringLiteral("変更後利率（％）"), {140, 48, 80, 24}, SetUpRateEdit);
+    NumEdit3 = MakeNumEdit(this, "NumEdit3", QStringLiteral("行目以降のすべて"), {12, 82, 50, 24}, SetUpRowNumberEdit);
     MakeLabel(this, "Label1", QStringLiteral("行目以降のすべて"), {68, 82, 200, 24})->setBuddy(NumEdit3);
     setTabOrder(NumEdit1, NumEdit3);
 

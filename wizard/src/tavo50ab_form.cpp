@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "bulk_tool_fields.h"
+#include "date_window_helpers.h"
 #include "korvalen/wizard/history_page.h"
 
 namespace korvalen::wizard {
@@ -23,13 +24,6 @@ constexpr int kRowHeight = 24;
 // date outside that range would come back as another century.
 const QDate kFirstGridDate(1950, 1, 1);
 const QDate kLastGridDate(2049, 12, 31);
-
-QDate QDateOf(engine::DayNumber day) {
-    const engine::CivilDate date = engine::CivilFromDayNumber(day);
-    return {date.year, date.month, date.day};
-}
-
-engine::DayNumber DayOf(const QDate& date) { return engine::DayNumberFromCivil(date.year(), date.month(), date.day()); }
 
 QDateEdit* MakeDatePicker(QWidget* parent, const char* name, const QString& label, const QString& hint, int top) {
     auto* picker = new QDateEdit(parent);
@@ -59,7 +53,7 @@ void AddLabel(QWidget* parent, const char* name, const QString& text, QWidget* b
 }  // namespace
 
 TTavo50ABF::TTavo50ABF(platform::MessageService& messages, HistoryPage& page, QWidget* wizard)
-    : BulkToolDialog(messages, page, wizard, "TTavo50ABF", QStringLiteral("推定返済データ一括生成"),
+    : BulkToolDialog(messages, page, wizard, "Tavo50ABF", QStringLiteral("推定返済データ一括生成"),
                      QStringLiteral("作成(&S)")) {
     MakeLabel(this, "Label1", QStringLiteral("毎月返済のみ作成対象です。"), {kLabelLeft, 44, 300, 20});
 
@@ -110,8 +104,8 @@ TTavo50ABF::TTavo50ABF(platform::MessageService& messages, HistoryPage& page, QW
     // The dates the history already spans, or a span of six years.
     const engine::HistoryList* list = page_.History();
     const bool empty = list == nullptr || list->empty();
-    DateTimePicker1->setDate(empty ? QDate(kDefaultFirstYear, 12, 25) : QDateOf(list->front()->date));
-    DateTimePicker2->setDate(empty ? QDate(kDefaultFinalYear, 12, 25) : QDateOf(list->back()->date));
+    DateTimePicker1->setDate(empty ? QDate(kDefaultFirstYear, 12, 25) : QDateOfDay(list->front()->date));
+    DateTimePicker2->setDate(empty ? QDate(kDefaultFinalYear, 12, 25) : QDateOfDay(list->back()->date));
 
     setTabOrder(CheckBox2, DateTimePicker1);
     setTabOrder(DateTimePicker1, SpinEdit1);
@@ -138,8 +132,8 @@ void TTavo50ABF::InputChange() { SBSave->setEnabled(true); }
 
 engine::RepaymentPlan TTavo50ABF::Plan() const {
     engine::RepaymentPlan plan;
-    plan.firstDate = DayOf(DateTimePicker1->date());
-    plan.finalDate = DayOf(DateTimePicker2->date());
+    plan.firstDate = DayOfQDate(DateTimePicker1->date());
+    plan.finalDate = DayOfQDate(DateTimePicker2->date());
     plan.monthEnd = CheckBox1->isChecked();
     plan.contractDay = SpinEdit1->value();
     // The field holds whole yen below 10^9; any fraction is cut.

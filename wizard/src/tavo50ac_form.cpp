@@ -15,11 +15,12 @@ constexpr int kHeight = 90;
 }  // namespace
 
 TTavo50ACF::TTavo50ACF(platform::MessageService& messages, HistoryPage& page, QWidget* wizard)
-    : BulkToolDialog(messages, page, wizard, "TTavo50ACF", QStringLiteral("範囲選択データ一括削除"),
+    : BulkToolDialog(messages, page, wizard, "Tavo50ACF", QStringLiteral("範囲選択データ一括削除"),
                      QStringLiteral("削除(&D)")) {
-    NumEdit3 = MakeRowEdit(this, "NumEdit3", QStringLiteral("行目から"), {12, 50, 50, 24});
+    NumEdit3 = MakeNumEdit(this, "NumEdit3", QStringLiteral("行目から"), {12, 50, 50, 24}, SetUpRowNumberEdit);
     MakeLabel(this, "Label1", QStringLiteral("行目から"), {66, 50, 60, 24})->setBuddy(NumEdit3);
-    NumEdit1 = MakeRowEdit(this, "NumEdit1", QStringLiteral("行目までのすべてを削除"), {130, 50, 50, 24});
+    NumEdit1 =
+        MakeNumEdit(this, "NumEdit1", QStringLiteral("行目までのすべてを削除"), {130, 50, 50, 24}, SetUpRowNumberEdit);
     MakeLabel(this, "Label2", QStringLiteral("行目までのすべてを削除"), {184, 50, 150, 24})->setBuddy(NumEdit1);
     setTabOrder(NumEdit3, NumEdit1);
 

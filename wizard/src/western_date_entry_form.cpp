@@ -6,7 +6,7 @@ namespace korvalen::wizard {
 
 TDysinpF::TDysinpF(platform::MessageService& messages, engine::DayNumber initial, QWidget* parent)
     : DateEntryForm(messages, 8, true, parent) {
-    setObjectName(QStringLiteral("TDysinpF"));
+    setObjectName(QStringLiteral("DysinpF"));
     setWindowTitle(QStringLiteral("日付の入力（西暦）"));
     Lay(QStringLiteral("年月日を西暦の8桁で入力して下さい。\n例　19700207（1970年2月7日）"), nullptr);
     if (initial > 0) ShowDigits(DateDigitsOf(initial));
