@@ -119,7 +119,10 @@ void TKorvBUF::BuildControls() {
     SBHint->setText(QStringLiteral("ヘルプ"));
     Label1 =
         Named(new QLabel(QStringLiteral("前回のﾊﾞｯｸｱｯﾌﾟ日付"), top), "Label1", QStringLiteral("前回のﾊﾞｯｸｱｯﾌﾟ日付"));
-    BackDateLabel = Named(new QLabel(top), "BackDateLabel", QStringLiteral("前回のﾊﾞｯｸｱｯﾌﾟ日付"));
+    // Read by the date it shows, after Label1 that names it.
+    BackDateLabel = new QLabel(top);
+    BackDateLabel->setObjectName(QStringLiteral("BackDateLabel"));
+    Label1->setBuddy(BackDateLabel);
     BackDateLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     BackDateLabel->setAlignment(Qt::AlignCenter);
     BackDateLabel->setMinimumWidth(110);
@@ -171,8 +174,12 @@ void TKorvBUF::BuildControls() {
         Named(new QRadioButton(QStringLiteral("CAB圧縮"), RadioGroup1), "RadioGroup1Cab", QStringLiteral("CAB圧縮"));
     radios->addWidget(LzhRadio, 1);
     radios->addWidget(CabRadio, 1);
-    Label2 = Named(new QLabel(BackUpTab), "Label2", QStringLiteral("圧縮に必要なﾗｲﾌﾞﾗﾘ"));
-    Label4 = Named(new QLabel(BackUpTab), "Label4", QStringLiteral("ヴェクスへの依頼"));
+    // The two notes change with the compression chosen; a screen reader
+    // reads what they say, so they carry no name of their own.
+    Label2 = new QLabel(BackUpTab);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label4 = new QLabel(BackUpTab);
+    Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setWordWrap(true);
     Label5 = Named(new QLabel(QStringLiteral("サポートアドレス："), BackUpTab), "Label5",
                    QStringLiteral("サポートアドレス"));
@@ -427,6 +434,9 @@ void TKorvBUF::SetBusy(BusyState state) {
     const bool busy = state != BusyState::Idle;
     if (busy && !wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!busy && wasBusy) QApplication::restoreOverrideCursor();
+    // The work ends before its completion notice: the date it stored is on
+    // the screen by the time the notice says the backup is done.
+    if (!busy && wasBusy) BackDateLabel->setText(Q(procedure_->BackDate()));
     // Nothing can start another backup or restore, nor close the window,
     // while one runs.
     PageControl1->setEnabled(!busy);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -19,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrlQuery>
+#include <functional>
+#include <map>
 
 #include "backup_fixture.h"
 #include "korvalen/backup/backup_messages.h"
@@ -139,10 +142,11 @@ TEST_F(BackupDialog, OpensWithTheStoredValuesOnTheBackupTab) {
     EXPECT_TRUE(Button("OpenBtn")->isEnabled());
     EXPECT_EQ(Button("CloseBtn")->toolTip(), QStringLiteral("画面を閉じる"));
     EXPECT_EQ(Edit("Edit1")->text(), QString::fromLatin1(kSupportAddress));
-    // Every control can be named by a screen reader.
+    // Every control can be named by a screen reader (a note by what it says).
     for (QWidget* w : Dialog().findChildren<QWidget*>()) {
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))) {
-            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty())
+                << w->objectName().toStdString();
         }
     }
 }
@@ -224,6 +228,34 @@ TEST_F(BackupDialog, ABackupThroughSaveBtnLeavesNoWayInWhileItRuns) {
     EXPECT_TRUE(Find<QLabel>("Message1Label")->isVisible());
     EXPECT_EQ(Find<QLabel>("BackDateLabel")->text(), QStringLiteral("2024/01/05"));
     EXPECT_FALSE(Find<QProgressBar>("Animate1")->isVisible());
+}
+
+TEST_F(BackupDialog, TheNewDateIsOnTheScreenWhenTheCompletionNoticeComes) {
+    // What BackDateLabel showed as each message came.
+    class Watching final : public platform::MessageService {
+    public:
+        Watching(platform::MessageService& answers, std::function<QString()> label)
+            : answers_(answers), label_(std::move(label)) {}
+        void ShowPlain(const std::string& text) override { answers_.ShowPlain(text); }
+        Answer Show(platform::MessageType type, platform::Buttons buttons, const std::string& text) override {
+            seen[text] = label_().toStdString();
+            return answers_.Show(type, buttons, text);
+        }
+        std::map<std::string, std::string> seen;
+
+    private:
+        platform::MessageService& answers_;
+        std::function<QString()> label_;
+    };
+    QLabel* label = nullptr;
+    Watching messages(pc.messages, [&label] { return label->text(); });
+    TKorvBUF window(
+        pc.db(), pc.settings, messages, pc.clock, [] {}, nullptr, &chooser);
+    label = window.findChild<QLabel*>(QStringLiteral("BackDateLabel"));
+    ASSERT_EQ(label->text(), Q(std::string(texts::kNoBackupYet)));
+    window.findChild<QLineEdit*>(QStringLiteral("DirName1Edit"))->setText(Q(backups));
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("SaveBtn")), Qt::LeftButton);
+    EXPECT_EQ(messages.seen[std::string(texts::kBackupDone)], "2024/01/05");
 }
 
 TEST_F(BackupDialog, RestoresFromAFolderThroughOpenBtnAndCloses) {

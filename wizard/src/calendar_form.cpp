@@ -1,5 +1,6 @@
 #include "korvalen/wizard/calendar_form.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -70,6 +71,9 @@ TCalendarF::TCalendarF(engine::DayNumber today, engine::DayNumber selected, QWid
     todayFormat.setToolTip(QStringLiteral("今日"));
     calendar_->setDateTextFormat(QDateOfDay(today), todayFormat);
     calendar_->setMinimumSize(320, 200);
+    // The focus and the screen reader's cursor rest on the grid of days
+    // inside, which Qt leaves unnamed.
+    if (auto* days = calendar_->findChild<QAbstractItemView*>()) days->setAccessibleName(calendar_->accessibleName());
 
     selectionLabel_ = new QLabel(this);
     selectionLabel_->setObjectName(QStringLiteral("SelectionLabel"));

@@ -40,6 +40,12 @@ constexpr const char* kNoRateMessage = "【利率】が未入力です。";
 constexpr const char* kNoHistoryMessage = "【借入・返済履歴データ】が未入力です。\r\n履歴データの入力を行って下さい。";
 constexpr const char* kDeleteQuestion = "データを削除しますか？";
 
+// Next reads 完了 on the last page; a screen reader must say so too.
+void SetNextCaption(QPushButton* button, const char* caption) {
+    button->setText(QString::fromUtf8(caption));
+    button->setAccessibleName(button->text().remove(QLatin1Char('&')));
+}
+
 std::string StartDateConflictQuestion(engine::DayNumber firstDate) {
     return "【１件目返済日(" + engine::FormatMessageDate(firstDate) +
            ")】よりも後の[計算開始年月日]は処理できません。" + "\r\n入力済の[返済履歴データ]を消去しますか？";
@@ -172,7 +178,7 @@ void TTavo50AF::NextBtnClick() {
 }
 
 void TTavo50AF::BackBtnClick() {
-    NextBtn->setText(QString::fromUtf8(kNextCaption));
+    SetNextCaption(NextBtn, kNextCaption);
     if (CurrentPage() == kStartPage || pageHistory_.empty()) return;
     const int page = pageHistory_.back();
     pageHistory_.pop_back();
@@ -190,7 +196,7 @@ void TTavo50AF::GoForward(int page) {
 
 void TTavo50AF::ShowPage(int page) {
     PageControl1->setCurrentIndex(page);
-    NextBtn->setText(QString::fromUtf8(page == kRecalculationPage ? kFinishCaption : kNextCaption));
+    SetNextCaption(NextBtn, page == kRecalculationPage ? kFinishCaption : kNextCaption);
     // The history grid takes Enter itself; everywhere else Enter moves on.
     keys_->SetEnterMovesFocus(page != kHistoryPage);
     FocusFirstControl(page);

@@ -276,10 +276,13 @@ void TTavo50AF::BuildRatesPage(QWidget* page) {
     NumEdit10 = AddNumEdit(rates, "NumEdit10", QStringLiteral("利率"), 70, 28, 70);
     SetUpRateEdit(*NumEdit10);
     AddLabel(rates, QStringLiteral("％"), 146, 30, 20);
-    AddLabel(rates, QStringLiteral("利息計算方式"), 20, 66, 90);
+    QLabel* methodLabel = AddLabel(rates, QStringLiteral("利息計算方式"), 20, 66, 90);
     KeisanG = new QComboBox(rates);
     KeisanG->setObjectName(QStringLiteral("KeisanG"));
     KeisanG->setAccessibleName(QStringLiteral("利息計算方式"));
+    // On Linux the desktop reads a combo box's choice as its name and what
+    // it is for only from the label whose buddy it is.
+    methodLabel->setBuddy(KeisanG);
     for (const std::string_view label : engine::DayCountMethodLabels()) {
         KeisanG->addItem(QStringOf(label));
     }
@@ -327,7 +330,7 @@ void TTavo50AF::BuildRecalculationPage(QWidget* page) {
 
     ClaimSummary = AddLabel(page, {}, 24, kBandHeight + 430, 780, 22);
     ClaimSummary->setObjectName(QStringLiteral("ClaimSummary"));
-    ClaimSummary->setAccessibleName(QStringLiteral("請求額"));
+    // No name of its own: a screen reader reads the figures it shows.
     ClaimSummary->setFont(PixelFont(15, true));
     ClaimSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
