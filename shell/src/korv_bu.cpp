@@ -21,10 +21,13 @@
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
+#include "dialog_parts.h"
 #include "korvalen/backup/backup_messages.h"
 #include "korvalen/backup/file_utils.h"
 #include "korvalen/printing/fonts.h"
 #include "korvalen/shell/application.h"
+#include "korvalen/shell/desktop_links.h"
+#include "korvalen/shell/help.h"
 #include "korvalen/storage/app_error_handler.h"
 #include "korvalen/storage/data_module.h"
 #include "korvalen/wizard/dialog_keys.h"
@@ -35,6 +38,7 @@ namespace {
 
 using backup::BusyState;
 using backup::Outcome;
+using parts::Named;
 
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 std::string S(const QString& text) { return text.toStdString(); }
@@ -48,14 +52,6 @@ constexpr const char* kCabAttach =
     "※エラー解析及びデータ修復をヴェクスに依頼する場合には、上記のﾊﾞｯｸｱｯﾌﾟﾌｫﾙﾀﾞ内の「BAK****.CAB」ファイルのみをメー"
     "ルに添付して下さい。";
 constexpr const char* kChooseFolderCaption = "フォルダの指定";
-
-// A control with its component name and the name a screen reader says.
-template <typename W>
-W* Named(W* widget, const char* objectName, const QString& accessibleName) {
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 QLabel* DoneLabel(QWidget* parent, const char* objectName, std::string_view text) {
     auto* label = Named(new QLabel(Q(text), parent), objectName, Q(text));
@@ -176,8 +172,8 @@ void TKorvBUF::BuildControls() {
     Label4->setWordWrap(true);
     Label5 = Named(new QLabel(QStringLiteral("サポートアドレス："), BackUpTab), "Label5",
                    QStringLiteral("サポートアドレス"));
-    Edit1 = Named(new QLineEdit(QString::fromLatin1(kSupportAddress), BackUpTab), "Edit1",
-                  QStringLiteral("サポートアドレス"));
+    Edit1 =
+        Named(new QLineEdit(QString::fromLatin1(kSupportMail), BackUpTab), "Edit1", QStringLiteral("サポートアドレス"));
     Edit1->setReadOnly(true);
     Edit1->setFrame(false);
     Edit1->setCursor(Qt::PointingHandCursor);
@@ -315,7 +311,7 @@ std::string TKorvBUF::DatabaseParent() const {
 void TKorvBUF::CloseBtnClick() { close(); }
 
 void TKorvBUF::SBHintClick() {
-    emit HelpRequested(PageControl1->currentWidget() == BackUpTab ? kBackupHelpContext : kRestoreHelpContext);
+    emit HelpRequested(PageControl1->currentWidget() == BackUpTab ? help_context::kBackup : help_context::kRestore);
 }
 
 void TKorvBUF::Browse1BtnClick() {
@@ -414,7 +410,7 @@ void TKorvBUF::OpenBtnClick() {
 void TKorvBUF::Edit1Click() {
     QUrl mail;
     mail.setScheme(QStringLiteral("mailto"));
-    mail.setPath(QString::fromLatin1(kSupportAddress));
+    mail.setPath(QString::fromLatin1(kSupportMail));
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("subject"), QString::fromUtf8(kSupportSubject));
     mail.setQuery(query);

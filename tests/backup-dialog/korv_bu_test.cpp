@@ -22,6 +22,8 @@
 
 #include "backup_fixture.h"
 #include "korvalen/backup/backup_messages.h"
+#include "korvalen/shell/desktop_links.h"
+#include "korvalen/shell/help.h"
 
 namespace korvalen::shell {
 namespace {
@@ -138,7 +140,7 @@ TEST_F(BackupDialog, OpensWithTheStoredValuesOnTheBackupTab) {
     EXPECT_TRUE(Find<QRadioButton>("RadioGroup1Lzh")->isChecked());
     EXPECT_TRUE(Button("OpenBtn")->isEnabled());
     EXPECT_EQ(Button("CloseBtn")->toolTip(), QStringLiteral("画面を閉じる"));
-    EXPECT_EQ(Edit("Edit1")->text(), QString::fromLatin1(kSupportAddress));
+    EXPECT_EQ(Edit("Edit1")->text(), QString::fromLatin1(kSupportMail));
     // Every control can be named by a screen reader.
     for (QWidget* w : Dialog().findChildren<QWidget*>()) {
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))) {
@@ -340,10 +342,10 @@ TEST_F(BackupDialog, KeysMoveTheFocusAndCtrlPPrintsTheWindow) {
     int help = 0;
     QObject::connect(&Dialog(), &TKorvBUF::HelpRequested, [&](int context) { help = context; });
     QTest::mouseClick(Find<QToolButton>("SBHint"), Qt::LeftButton);
-    EXPECT_EQ(help, kBackupHelpContext);
+    EXPECT_EQ(help, help_context::kBackup);
     Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("OpenTab"));
     QTest::mouseClick(Find<QToolButton>("SBHint"), Qt::LeftButton);
-    EXPECT_EQ(help, kRestoreHelpContext);
+    EXPECT_EQ(help, help_context::kRestore);
 }
 
 TEST_F(BackupDialog, TheSupportAddressOpensAMailWithTheRepairSubject) {
@@ -355,7 +357,7 @@ TEST_F(BackupDialog, TheSupportAddressOpensAMailWithTheRepairSubject) {
     ASSERT_EQ(catcher.urls.size(), 1);
     const QUrl& mail = catcher.urls.front();
     EXPECT_EQ(mail.scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(mail.path(), QString::fromLatin1(kSupportAddress));
+    EXPECT_EQ(mail.path(), QString::fromLatin1(kSupportMail));
     EXPECT_EQ(QUrlQuery(mail).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
               QString::fromUtf8(kSupportSubject));
 }

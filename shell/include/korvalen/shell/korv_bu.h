@@ -36,12 +36,8 @@ class DialogKeys;
 
 namespace korvalen::shell {
 
-// The support address of Edit1 and its mail link.
-inline constexpr const char* kSupportAddress = "support@example.jp";
+// The subject of the mail link of Edit1 (the support address, kSupportMail).
 inline constexpr const char* kSupportSubject = "【重要】データ修復依頼";
-// The help topics of the two tabs.
-inline constexpr int kBackupHelpContext = 70;
-inline constexpr int kRestoreHelpContext = 98;
 
 class TKorvBUF : public QDialog {
     Q_OBJECT
@@ -65,7 +61,7 @@ public:
     bool Busy() const { return busy_ != backup::BusyState::Idle; }
 
 signals:
-    // ヘルプ: the help topic of the tab in front.
+    // ヘルプ: the help topic of the tab in front (help_context::kBackup or kRestore).
     void HelpRequested(int context);
 
 protected:
