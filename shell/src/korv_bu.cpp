@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -17,8 +16,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QUrl>
-#include <QUrlQuery>
 #include <QVBoxLayout>
 
 #include "dialog_parts.h"
@@ -28,6 +25,7 @@
 #include "korvalen/shell/application.h"
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
+#include "korvalen/shell/link_failure.h"
 #include "korvalen/storage/app_error_handler.h"
 #include "korvalen/storage/data_module.h"
 #include "korvalen/wizard/dialog_keys.h"
@@ -407,15 +405,7 @@ void TKorvBUF::OpenBtnClick() {
     }
 }
 
-void TKorvBUF::Edit1Click() {
-    QUrl mail;
-    mail.setScheme(QStringLiteral("mailto"));
-    mail.setPath(QString::fromLatin1(kSupportMail));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("subject"), QString::fromUtf8(kSupportSubject));
-    mail.setQuery(query);
-    QDesktopServices::openUrl(mail);
-}
+void TKorvBUF::Edit1Click() { OpenOrReport(*links_, *messages_, MailToSupport(QString::fromUtf8(kSupportSubject))); }
 
 void TKorvBUF::SetBusy(BusyState state) {
     const bool wasBusy = busy_ != BusyState::Idle;

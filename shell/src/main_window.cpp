@@ -13,7 +13,6 @@
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
-#include <QUrlQuery>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -456,16 +455,7 @@ QUrl TKorvalen01F::SupportMailUrl() const {
     const QString body = QStringLiteral("Program Version＝") + QString::fromStdString(platform::ProgramFileVersion()) +
                          QStringLiteral("\r\nWindowsの種類＝") + QString::fromStdString(services_.operatingSystem) +
                          QStringLiteral("\r\n*******問い合わせの内容をご記入下さい*******");
-    // The desktop's handler takes a URL, so the subject and the body are
-    // percent-encoded; mail programs decode them to the texts above.
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("subject"), QStringLiteral("【引直計算】問い合わせ"));
-    query.addQueryItem(QStringLiteral("body"), body);
-    QUrl url;
-    url.setScheme(QStringLiteral("mailto"));
-    url.setPath(QString::fromLatin1(kSupportMail));
-    url.setQuery(query);
-    return url;
+    return MailToSupport(QStringLiteral("【引直計算】問い合わせ"), body);
 }
 
 void TKorvalen01F::objectVEXMailMenuTMenuItem1Click() {

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,13 +37,15 @@ using storage::fixtures::TestPc;
 namespace fs = std::filesystem;
 namespace texts = backup::texts;
 
-// Receives the links the dialog asks the system to open.
-class LinkCatcher : public QObject {
-    Q_OBJECT
+// Records the links the dialog asks the desktop to open.
+class RecordedLinks final : public DesktopLinks {
 public:
-    QList<QUrl> urls;
-public slots:
-    void Open(const QUrl& url) { urls << url; }
+    bool Open(const QUrl& url) override {
+        urls.push_back(url);
+        return works;
+    }
+    std::vector<QUrl> urls;
+    bool works = true;
 };
 
 // Runs an action when a widget gets an event of one kind.
@@ -349,17 +350,22 @@ TEST_F(BackupDialog, KeysMoveTheFocusAndCtrlPPrintsTheWindow) {
 }
 
 TEST_F(BackupDialog, TheSupportAddressOpensAMailWithTheRepairSubject) {
-    LinkCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "Open");
+    RecordedLinks links;
+    Dialog().SetLinks(links);
     ShowActive();
     QTest::mouseClick(Edit("Edit1"), Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-    ASSERT_EQ(catcher.urls.size(), 1);
-    const QUrl& mail = catcher.urls.front();
+    ASSERT_EQ(links.urls.size(), 1u);
+    const QUrl& mail = links.urls.front();
     EXPECT_EQ(mail.scheme(), QStringLiteral("mailto"));
     EXPECT_EQ(mail.path(), QString::fromLatin1(kSupportMail));
     EXPECT_EQ(QUrlQuery(mail).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
               QString::fromUtf8(kSupportSubject));
+    EXPECT_TRUE(pc.messages.Shown().empty());
+
+    // A desktop without a mail program: the user is told.
+    links.works = false;
+    QTest::mouseClick(Edit("Edit1"), Qt::LeftButton);
+    EXPECT_EQ(LastText(), "ﾒｰﾙｿﾌﾄ起動に失敗しました。\r\n\r\nError = 2");
 }
 
 // For the screenshots of the manual: with KORVALEN_SHOW_DIALOG_SECONDS set
@@ -381,5 +387,3 @@ TEST_F(BackupDialog, StaysOnTheScreenForScreenshots) {
 
 }  // namespace
 }  // namespace korvalen::shell
-
-#include "korv_bu_test.moc"

@@ -15,6 +15,7 @@
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/messages.h"
 #include "korvalen/platform/settings_store.h"
+#include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/select_folder.h"
 
 class QCheckBox;
@@ -49,6 +50,9 @@ public:
              FileChooser* chooser = nullptr);
     ~TKorvBUF() override;
 
+    // Where the mail link of Edit1 opens (the desktop's own until set); it
+    // must outlive the dialog.
+    void SetLinks(DesktopLinks& links) { links_ = &links; }
     // Ctrl+P: the screen print of the window.
     void SetPrintWindow(std::function<void(QWidget*)> print) { printWindow_ = std::move(print); }
     // Free bytes of a folder's volume (tests put in their own).
@@ -101,6 +105,8 @@ private:
     std::function<void()> refreshCaseList_;
     std::unique_ptr<FileChooser> ownChooser_;
     FileChooser* chooser_;
+    SystemDesktopLinks systemLinks_;
+    DesktopLinks* links_ = &systemLinks_;
     std::function<void(QWidget*)> printWindow_;
     std::function<std::uint64_t(const std::string&)> freeDiskBytes_;
     std::unique_ptr<backup::BackupRestore> procedure_;
