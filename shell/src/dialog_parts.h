@@ -1,4 +1,4 @@
-// Small pieces the maintenance dialogs build their forms from.
+// Small pieces the shell's windows build their forms from.
 #pragma once
 
 #include <QApplication>
@@ -8,7 +8,9 @@
 #include <QPalette>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
+#include "korvalen/platform/messages.h"
 #include "korvalen/printing/fonts.h"
 
 namespace korvalen::shell::parts {
@@ -31,11 +33,16 @@ W* Named(W* widget, const char* objectName, const QString& accessibleName) {
 }
 
 // The forms' font: ＭＳ Ｐゴシック at a pixel size.
-inline QFont FormFont(int pixels = 12) {
+inline QFont FormFont(int pixels = 12, bool bold = false) {
     QFont font(QString::fromUtf8(printing::kMsPGothic));
     font.setPixelSize(pixels);
+    font.setBold(bold);
     return font;
 }
+
+// The background of the main window, the about box and the options dialog
+// (13161684).
+inline const QColor kFormBackground(212, 212, 200);
 
 // Fills a widget's background with `colour`.
 inline void PaintBackground(QWidget* widget, const QColor& colour) {
@@ -43,6 +50,17 @@ inline void PaintBackground(QWidget* widget, const QColor& colour) {
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+// Ctrl+P: the screen print of `window`, or a notice where the program has none.
+inline void PrintWindow(const std::function<void(QWidget*)>& screenPrint, platform::MessageService& messages,
+                        QWidget* window) {
+    if (screenPrint) {
+        screenPrint(window);
+        return;
+    }
+    messages.Show(platform::MessageType::Information, platform::Buttons::Ok,
+                  "画面の印刷は、このビルドにはまだ含まれていません。");
 }
 
 // Enables or disables an edit with the background the forms give it then.

@@ -237,14 +237,7 @@ void TKorvALF::FormKeyDown(QKeyEvent* event) {
     event->accept();
 }
 
-void TKorvALF::PrintWindow() {
-    if (services_.screenPrint) {
-        services_.screenPrint(this);
-        return;
-    }
-    services_.messages->Show(MessageType::Information, Buttons::Ok,
-                             "画面の印刷は、このビルドにはまだ含まれていません。");
-}
+void TKorvALF::PrintWindow() { parts::PrintWindow(services_.screenPrint, *services_.messages, this); }
 
 void TKorvALF::SBHintClick() { services_.help->ShowContext(help_context::kDatabaseFolder); }
 

@@ -42,7 +42,7 @@ TKorvOPF::TKorvOPF(const ShellServices& services, QWidget* parent)
     setWindowTitle(QStringLiteral("環境設定"));
     setAccessibleName(windowTitle());
     setFont(parts::FormFont());
-    parts::PaintBackground(this, QColor(212, 212, 200));  // 13161684
+    parts::PaintBackground(this, parts::kFormBackground);
     setFixedSize(483, 299);
     BuildControls();
     FormCreate();

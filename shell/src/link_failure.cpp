@@ -5,10 +5,6 @@
 
 namespace korvalen::shell {
 
-std::string BrowserFailureText(int error) {
-    return "ﾌﾞﾗｳｻﾞｿﾌﾄ起動に失敗しました。\r\n\r\nError = " + std::to_string(error);
-}
-
 QUrl MailToSupport(const QString& subject, const QString& body) {
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("subject"), subject);
@@ -22,10 +18,9 @@ QUrl MailToSupport(const QString& subject, const QString& body) {
 
 bool OpenOrReport(DesktopLinks& links, platform::MessageService& messages, const QUrl& url) {
     if (links.Open(url)) return true;
-    const std::string text = url.scheme() == QLatin1String("mailto")
-                                 ? "ﾒｰﾙｿﾌﾄ起動に失敗しました。\r\n\r\nError = " + std::to_string(kNoProgramForLink)
-                                 : BrowserFailureText(kNoProgramForLink);
-    messages.Show(platform::MessageType::Warning, platform::Buttons::Ok, text);
+    const char* failed = url.scheme() == QLatin1String("mailto") ? "ﾒｰﾙｿﾌﾄ起動に失敗しました。\r\n\r\nError = "
+                                                                 : "ﾌﾞﾗｳｻﾞｿﾌﾄ起動に失敗しました。\r\n\r\nError = ";
+    messages.Show(platform::MessageType::Warning, platform::Buttons::Ok, failed + std::to_string(kNoProgramForLink));
     return false;
 }
 

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "dialog_parts.h"
 #include "korvalen/platform/program_info.h"
 #include "korvalen/shell/about_box.h"
 #include "korvalen/shell/application.h"
@@ -38,7 +39,6 @@ constexpr int kClientWidth = 409;
 constexpr int kClientHeight = 513;
 constexpr int kMinimumHeight = 200;
 constexpr int kTopPanelHeight = 44;
-constexpr QRgb kBackground = qRgb(212, 212, 200);  // 13161684
 
 constexpr int kListLeft = 8;
 constexpr int kListTop = 36;
@@ -49,13 +49,6 @@ constexpr const char* kDeleteQuestion = "このﾃﾞｰﾀを削除してもよ
 constexpr const char* kNoOnlineUpdate =
     "このビルドには、プログラムのオンラインアップデート機能がありません。\r\n"
     "新しい版は、配布元から入手して入れ替えて下さい。";
-
-QFont PixelFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 // The panel under the top one: the list keeps its left, top and bottom
 // distances when the window's height changes.
@@ -103,11 +96,8 @@ TKorvalen01F::TKorvalen01F(ShellServices services, wizard::CaseWizardLauncher& w
     setObjectName(QStringLiteral("Korvalen01F"));
     setWindowTitle(QStringLiteral("カドレア"));
     setAccessibleName(QStringLiteral("カドレア"));
-    setFont(PixelFont(12, false));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(kBackground));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setFont(parts::FormFont(12));
+    parts::PaintBackground(this, parts::kFormBackground);
     setProperty("Tag", 0);
 
     BuildMenus();
@@ -196,7 +186,7 @@ void TKorvalen01F::BuildPanels() {
     BitBtn5 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("終了(&X)"), Panel1);
     BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
     BitBtn5->setAccessibleName(QStringLiteral("終了"));
-    BitBtn5->setFont(PixelFont(15, true));
+    BitBtn5->setFont(parts::FormFont(15, true));
     BitBtn5->setGeometry(8, 7, 100, 30);
     connect(BitBtn5, &QPushButton::clicked, this, &TKorvalen01F::EndMenuExecute);
 
@@ -226,7 +216,7 @@ void TKorvalen01F::BuildPanels() {
         button->setText(QString::fromUtf8(b.caption));
         button->setAccessibleName(QString::fromUtf8(b.caption));
         button->setAutoRaise(true);  // flat
-        button->setFont(PixelFont(13, true));
+        button->setFont(parts::FormFont(13, true));
         button->setGeometry(left, 7, 49, 22);
         button->setFocusPolicy(Qt::StrongFocus);
         if (b.tag >= 0) {
