@@ -1,6 +1,5 @@
 #include "korvalen/backup/backup_restore.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -15,6 +14,7 @@
 #include "korvalen/backup/backup_messages.h"
 #include "korvalen/backup/file_utils.h"
 #include "korvalen/backup/restore_mark.h"
+#include "korvalen/engine/dates.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/paths.h"
 #include "korvalen/storage/schema.h"
@@ -52,26 +52,19 @@ private:
     std::function<void()> action_;
 };
 
-std::chrono::year_month_day CivilOf(std::int32_t day) {
-    using namespace std::chrono;
-    return year_month_day{sys_days{year{1899} / 12 / 30} + days{day}};
-}
-
-std::string TwoDigits(unsigned value) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02u", value % 100);
+// yyyy/mm/dd, as BackDateLabel shows the day.
+std::string SlashDate(std::int32_t day) {
+    const engine::CivilDate date = engine::CivilFromDayNumber(day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d/%02d/%02d", date.year, date.month, date.day);
     return text;
 }
 
-std::string SlashDate(const std::chrono::year_month_day& ymd) {
-    return std::to_string(static_cast<int>(ymd.year())) + "/" + TwoDigits(static_cast<unsigned>(ymd.month())) + "/" +
-           TwoDigits(static_cast<unsigned>(ymd.day()));
-}
-
-std::string Ymd8(const std::chrono::year_month_day& ymd) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02u%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                  static_cast<unsigned>(ymd.day()));
+// yyyymmdd, as "DATE" keeps the day.
+std::string Ymd8(std::int32_t day) {
+    const engine::CivilDate date = engine::CivilFromDayNumber(day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
     return text;
 }
 
@@ -137,7 +130,7 @@ OpeningValues BackupRestore::Open() {
         backDate_ = std::string(texts::kNoBackupYet);
     } else {
         std::int32_t day = 0;
-        backDate_ = ParseYmd8(date, day) == Ymd8Code::DateSet && day != 0 ? SlashDate(CivilOf(day)) : std::string();
+        backDate_ = ParseYmd8(date, day) == Ymd8Code::DateSet && day != 0 ? SlashDate(day) : std::string();
     }
     const std::string backDir = read(kBackDirValue, parent);
     const std::string backFld = read(kBackFldValue, "");
@@ -172,7 +165,7 @@ std::uint64_t BackupRestore::FreeBytes(const std::string& folder) const {
 }
 
 std::string BackupRestore::TodayText(bool slashes) const {
-    const auto today = CivilOf(setup_.clock->Today());
+    const std::int32_t today = setup_.clock->Today();
     return slashes ? SlashDate(today) : Ymd8(today);
 }
 
@@ -561,9 +554,10 @@ bool ChosenArchiveEnablesOpen(const std::string& archivePath) {
 }
 
 std::string DefaultBackupFolderName(std::int32_t day) {
-    const auto ymd = CivilOf(day);
-    return std::string(kDefaultFolderPrefix) + TwoDigits(static_cast<unsigned>(static_cast<int>(ymd.year()) % 100)) +
-           TwoDigits(static_cast<unsigned>(ymd.month())) + TwoDigits(static_cast<unsigned>(ymd.day()));
+    const engine::CivilDate date = engine::CivilFromDayNumber(day);
+    char yymmdd[32];
+    std::snprintf(yymmdd, sizeof yymmdd, "%02d%02d%02d", date.year % 100, date.month, date.day);
+    return std::string(kDefaultFolderPrefix) + yymmdd;
 }
 
 std::vector<std::string> RestoredTableProblems(const std::string& databaseFolder) {
