@@ -1,5 +1,6 @@
 #include "korvalen/backup/backup_restore.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -98,6 +99,24 @@ std::string ArchiverFailureText(int code, const std::string& output) {
     return text;
 }
 
+// One backup or restore at a time: asked while one runs, nothing starts.
+template <typename Result, typename Work>
+Result OneAtATime(bool& running, const Work& work) {
+    if (running) return {Outcome::Busy};
+    running = true;
+    AtExit done([&running] { running = false; });
+    return work();
+}
+
+// The folder's write lock: no other PC or process writes while the files
+// are read, and none of them holds half a transaction.
+tablestore::FolderLock LockFolder(const std::string& folder, std::chrono::milliseconds timeout) {
+    tablestore::Database lockHolder;
+    lockHolder.setDirectory(FsPath(folder));
+    lockHolder.setLockTimeout(timeout);
+    return lockHolder.lockFolder();
+}
+
 void SetArchiveProgress(TArchiveFile& archive, const std::function<void(const std::string&)>& step) {
     archive.OnProgress = [step](TArchiveFile&, int state, const ArcProgressInfo* info, bool&) {
         if (info == nullptr || info->fileName == nullptr) return;
@@ -170,24 +189,15 @@ std::string BackupRestore::TodayText(bool slashes) const {
 }
 
 BackupResult BackupRestore::Backup(const BackupRequest& request) {
-    if (running_) return {Outcome::Busy};
-    running_ = true;
-    AtExit done([this] { running_ = false; });
-    return RunBackup(request);
+    return OneAtATime<BackupResult>(running_, [&] { return RunBackup(request); });
 }
 
 RestoreResult BackupRestore::RestoreFromFolder(const std::string& folderText) {
-    if (running_) return {Outcome::Busy};
-    running_ = true;
-    AtExit done([this] { running_ = false; });
-    return RunFolderRestore(folderText);
+    return OneAtATime<RestoreResult>(running_, [&] { return RunFolderRestore(folderText); });
 }
 
 RestoreResult BackupRestore::RestoreFromArchive(const std::string& archivePath) {
-    if (running_) return {Outcome::Busy};
-    running_ = true;
-    AtExit done([this] { running_ = false; });
-    return RunArchiveRestore(archivePath);
+    return OneAtATime<RestoreResult>(running_, [&] { return RunArchiveRestore(archivePath); });
 }
 
 void BackupRestore::StoreBackupSettings(const BackupRequest& request) {
@@ -251,12 +261,7 @@ BackupResult BackupRestore::RunBackup(const BackupRequest& request) {
         lock.reset();
         Busy(BusyState::Idle);
     });
-    // No other PC or process writes while the files are read, and none of
-    // them holds half a transaction.
-    tablestore::Database lockHolder;
-    lockHolder.setDirectory(FsPath(database));
-    lockHolder.setLockTimeout(setup_.lockTimeout);
-    lock.emplace(lockHolder.lockFolder());
+    lock.emplace(LockFolder(database, setup_.lockTimeout));
 
     if (!CreateOneFolder(folder)) {
         Busy(BusyState::Hourglass);
@@ -347,6 +352,23 @@ bool BackupRestore::TempFolderUsable(bool& resume) {
     return false;
 }
 
+bool BackupRestore::MakeSafetyCopy(const std::string& temp) {
+    const std::string& database = setup_.databaseFolder;
+    if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
+    if (!CreateOneFolder(temp)) {
+        Busy(BusyState::Hourglass);
+        Warn(texts::kTempFolderNotCreated);
+        return false;
+    }
+    const tablestore::FolderLock lock = LockFolder(database, setup_.lockTimeout);
+    if (!CopyFolderFiles(database, temp, Stepper(WorkPhase::SafetyCopy)) || !WriteRestoreMark(temp, database)) {
+        Busy(BusyState::Hourglass);
+        Warn(texts::kSafetyCopyFailed);
+        return false;
+    }
+    return true;
+}
+
 bool BackupRestore::PutBack(const std::string& temp) {
     const std::string& database = setup_.databaseFolder;
     if (setup_.disconnectDatabase) setup_.disconnectDatabase();
@@ -404,23 +426,7 @@ RestoreResult BackupRestore::RunFolderRestore(const std::string& folderText) {
         Busy(BusyState::Idle);
         if (!keepTemp) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
     });
-    if (!resume) {
-        if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
-        if (!CreateOneFolder(temp)) {
-            Busy(BusyState::Hourglass);
-            Warn(texts::kTempFolderNotCreated);
-            return {Outcome::Failed};
-        }
-        tablestore::Database lockHolder;
-        lockHolder.setDirectory(FsPath(database));
-        lockHolder.setLockTimeout(setup_.lockTimeout);
-        const tablestore::FolderLock lock = lockHolder.lockFolder();
-        if (!CopyFolderFiles(database, temp, Stepper(WorkPhase::SafetyCopy)) || !WriteRestoreMark(temp, database)) {
-            Busy(BusyState::Hourglass);
-            Warn(texts::kSafetyCopyFailed);
-            return {Outcome::Failed};
-        }
-    }
+    if (!resume && !MakeSafetyCopy(temp)) return {Outcome::Failed};
     DeleteFolderFiles(database, Stepper(WorkPhase::Emptying));
     if (!CopyBackupFiles(source, database, Stepper(WorkPhase::RestoreCopy))) {
         const bool back = PutBack(temp);
@@ -460,21 +466,7 @@ RestoreResult BackupRestore::RunArchiveRestore(const std::string& archivePath) {
 
     Busy(BusyState::Hourglass);
     AtExit idle([&] { Busy(BusyState::Idle); });
-    if (!resume) {
-        if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
-        if (!CreateOneFolder(temp)) {
-            Warn(texts::kTempFolderNotCreated);
-            return {Outcome::Failed};
-        }
-        tablestore::Database lockHolder;
-        lockHolder.setDirectory(FsPath(database));
-        lockHolder.setLockTimeout(setup_.lockTimeout);
-        const tablestore::FolderLock lock = lockHolder.lockFolder();
-        if (!CopyFolderFiles(database, temp, Stepper(WorkPhase::SafetyCopy)) || !WriteRestoreMark(temp, database)) {
-            Warn(texts::kSafetyCopyFailed);
-            return {Outcome::Failed};
-        }
-    }
+    if (!resume && !MakeSafetyCopy(temp)) return {Outcome::Failed};
 
     // Set when the unpack did not raise but did not give a sound database either.
     std::string failure;
