@@ -446,9 +446,11 @@ void TKorvBUF::HandleError() {
         app->HandleEscapedError(std::current_exception());
         return;
     }
-    const platform::AfterError after = storage::HandleAppError(*dataModule_, std::current_exception());
-    if (!afterError_ || after > *afterError_) afterError_ = after;
-    if (after == platform::AfterError::EndProgram) done(QDialog::Rejected);
+    // Outside the program (another host of the dialog): storage's handler
+    // alone, and the dialog closes where it would end the program.
+    if (storage::HandleAppError(*dataModule_, std::current_exception()) == platform::AfterError::EndProgram) {
+        done(QDialog::Rejected);
+    }
 }
 
 void TKorvBUF::closeEvent(QCloseEvent* event) {

@@ -7,7 +7,6 @@
 #include <QString>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "korvalen/backup/backup_restore.h"
@@ -58,10 +57,6 @@ public:
     // Free bytes of a folder's volume (tests put in their own).
     void SetFreeDiskBytes(std::function<std::uint64_t(const std::string&)> probe) { freeDiskBytes_ = std::move(probe); }
 
-    // What the error handler decided about an error that escaped a backup
-    // or restore (nothing when none did), where no KorvalenApplication runs
-    // to act on it.
-    std::optional<platform::AfterError> AfterErrors() const { return afterError_; }
     bool Busy() const { return busy_ != backup::BusyState::Idle; }
 
 signals:
@@ -111,7 +106,6 @@ private:
     std::function<std::uint64_t(const std::string&)> freeDiskBytes_;
     std::unique_ptr<backup::BackupRestore> procedure_;
     backup::BusyState busy_ = backup::BusyState::Idle;
-    std::optional<platform::AfterError> afterError_;
     QString currentFolder_;
 
     QPushButton* CloseBtn = nullptr;
