@@ -395,7 +395,7 @@ RestoreResult BackupRestore::RunFolderRestore(const std::string& folderText) {
         return {Outcome::Refused, BackupField::DirName2Edit};
     }
     const std::string source = AddBackslash(folderText);
-    if (!platform::FileExists(source + std::string(kCaseTableFile))) {
+    if (!HoldsDatabase(source)) {
         Warn(texts::kNoDatabaseInFolder);
         return {Outcome::Refused, BackupField::DirName2Edit};
     }

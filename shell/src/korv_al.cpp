@@ -1,7 +1,6 @@
 #include "korvalen/shell/korv_al.h"
 
 #include <QButtonGroup>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,6 +9,7 @@
 #include <QToolButton>
 
 #include "dialog_parts.h"
+#include "korvalen/backup/backup_restore.h"
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/paths.h"
 #include "korvalen/platform/profile_file.h"
@@ -26,7 +26,6 @@ using platform::Buttons;
 using platform::MessageType;
 
 constexpr const char* kChooserCaption = "フォルダの指定";
-constexpr const char* kCaseTableFile = "SinseiT13.dat";
 const std::string kSep(1, platform::kPathSeparator);
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -167,8 +166,7 @@ void TKorvALF::SpeedButton3Click() {
         return;
     }
     const std::string chosen = *lastChosenFolder_;
-    const bool acceptable = ItemIndex() != kOtherComputer ||
-                            QFileInfo(Q(platform::WithTrailingSeparator(chosen) + kCaseTableFile)).isFile();
+    const bool acceptable = ItemIndex() != kOtherComputer || backup::HoldsDatabase(chosen);
     SB03->setEnabled(acceptable);
     if (!acceptable) {
         acceptedFolder_.clear();
