@@ -12,6 +12,7 @@
 
 #include "korvalen/platform/messages.h"
 #include "korvalen/printing/fonts.h"
+#include "korvalen/shell/modal_result.h"
 
 namespace korvalen::shell::parts {
 
@@ -19,6 +20,18 @@ namespace korvalen::shell::parts {
 // Yes, No, Cancel).
 inline constexpr const char* kUnsavedQuestion =
     "データは変更されていますが\r\n保存されていません。\r\n保存してから「終了」しますか？";
+
+// Closing with changes not saved: the question kUnsavedQuestion. Yes
+// saves with `save` and closes with kMrYes (the dialog stays when `save`
+// refuses), No closes with kMrCancel, Cancel stays. The result to close
+// with, or 0 to stay.
+inline int AskBeforeClosing(platform::MessageService& messages, const std::function<bool()>& save) {
+    switch (messages.Show(platform::MessageType::Information, platform::Buttons::YesNoCancel, kUnsavedQuestion)) {
+        case platform::Answer::Yes: return save() ? kMrYes : 0;
+        case platform::Answer::No: return kMrCancel;
+        default: return 0;
+    }
+}
 
 // The edits' colour while they are disabled (enabled they have the
 // window colour of the style).

@@ -21,7 +21,6 @@ namespace korvalen::shell {
 namespace {
 
 using parts::Named;
-using platform::Answer;
 using platform::Buttons;
 using platform::MessageType;
 
@@ -211,11 +210,10 @@ void TKorvALF::reject() {
 
 int TKorvALF::FormCloseQuery() {
     if (!SB03->isEnabled()) return kMrCancel;
-    switch (services_.messages->Show(MessageType::Information, Buttons::YesNoCancel, parts::kUnsavedQuestion)) {
-        case Answer::Yes: Register(); return kMrYes;
-        case Answer::No: return kMrCancel;
-        default: return 0;
-    }
+    return parts::AskBeforeClosing(*services_.messages, [this] {
+        Register();
+        return true;
+    });
 }
 
 void TKorvALF::keyPressEvent(QKeyEvent* event) { FormKeyDown(event); }
