@@ -15,6 +15,7 @@
 #include "korvalen/backup/backup_messages.h"
 #include "korvalen/backup/file_utils.h"
 #include "korvalen/backup/restore_mark.h"
+#include "korvalen/engine/dates.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/paths.h"
 #include "korvalen/storage/schema.h"
@@ -52,26 +53,19 @@ private:
     std::function<void()> action_;
 };
 
-std::chrono::year_month_day CivilOf(std::int32_t day) {
-    using namespace std::chrono;
-    return year_month_day{sys_days{year{1899} / 12 / 30} + days{day}};
-}
-
-std::string TwoDigits(unsigned value) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02u", value % 100);
+// yyyy/mm/dd, as BackDateLabel shows the day.
+std::string SlashDate(std::int32_t day) {
+    const engine::CivilDate date = engine::CivilFromDayNumber(day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d/%02d/%02d", date.year, date.month, date.day);
     return text;
 }
 
-std::string SlashDate(const std::chrono::year_month_day& ymd) {
-    return std::to_string(static_cast<int>(ymd.year())) + "/" + TwoDigits(static_cast<unsigned>(ymd.month())) + "/" +
-           TwoDigits(static_cast<unsigned>(ymd.day()));
-}
-
-std::string Ymd8(const std::chrono::year_month_day& ymd) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02u%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                  static_cast<unsigned>(ymd.day()));
+// yyyymmdd, as "DATE" keeps the day.
+std::string Ymd8(std::int32_t day) {
+    const engine::CivilDate date = engine::CivilFromDayNumber(day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
     return text;
 }
 
@@ -103,6 +97,24 @@ std::string ArchiverFailureText(int code, const std::string& output) {
         text += "\r\n" + output.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
     }
     return text;
+}
+
+// One backup or restore at a time: asked while one runs, nothing starts.
+template <typename Result, typename Work>
+Result OneAtATime(bool& running, const Work& work) {
+    if (running) return {Outcome::Busy};
+    running = true;
+    AtExit done([&running] { running = false; });
+    return work();
+}
+
+// The folder's write lock: no other PC or process writes while the files
+// are read, and none of them holds half a transaction.
+tablestore::FolderLock LockFolder(const std::string& folder, std::chrono::milliseconds timeout) {
+    tablestore::Database lockHolder;
+    lockHolder.setDirectory(FsPath(folder));
+    lockHolder.setLockTimeout(timeout);
+    return lockHolder.lockFolder();
 }
 
 void SetArchiveProgress(TArchiveFile& archive, const std::function<void(const std::string&)>& step) {
@@ -137,7 +149,7 @@ OpeningValues BackupRestore::Open() {
         backDate_ = std::string(texts::kNoBackupYet);
     } else {
         std::int32_t day = 0;
-        backDate_ = ParseYmd8(date, day) == Ymd8Code::DateSet && day != 0 ? SlashDate(CivilOf(day)) : std::string();
+        backDate_ = ParseYmd8(date, day) == Ymd8Code::DateSet && day != 0 ? SlashDate(day) : std::string();
     }
     const std::string backDir = read(kBackDirValue, parent);
     const std::string backFld = read(kBackFldValue, "");
@@ -172,29 +184,20 @@ std::uint64_t BackupRestore::FreeBytes(const std::string& folder) const {
 }
 
 std::string BackupRestore::TodayText(bool slashes) const {
-    const auto today = CivilOf(setup_.clock->Today());
+    const std::int32_t today = setup_.clock->Today();
     return slashes ? SlashDate(today) : Ymd8(today);
 }
 
 BackupResult BackupRestore::Backup(const BackupRequest& request) {
-    if (running_) return {Outcome::Busy};
-    running_ = true;
-    AtExit done([this] { running_ = false; });
-    return RunBackup(request);
+    return OneAtATime<BackupResult>(running_, [&] { return RunBackup(request); });
 }
 
 RestoreResult BackupRestore::RestoreFromFolder(const std::string& folderText) {
-    if (running_) return {Outcome::Busy};
-    running_ = true;
-    AtExit done([this] { running_ = false; });
-    return RunFolderRestore(folderText);
+    return OneAtATime<RestoreResult>(running_, [&] { return RunFolderRestore(folderText); });
 }
 
 RestoreResult BackupRestore::RestoreFromArchive(const std::string& archivePath) {
-    if (running_) return {Outcome::Busy};
-    running_ = true;
-    AtExit done([this] { running_ = false; });
-    return RunArchiveRestore(archivePath);
+    return OneAtATime<RestoreResult>(running_, [&] { return RunArchiveRestore(archivePath); });
 }
 
 void BackupRestore::StoreBackupSettings(const BackupRequest& request) {
@@ -258,12 +261,7 @@ BackupResult BackupRestore::RunBackup(const BackupRequest& request) {
         lock.reset();
         Busy(BusyState::Idle);
     });
-    // No other PC or process writes while the files are read, and none of
-    // them holds half a transaction.
-    tablestore::Database lockHolder;
-    lockHolder.setDirectory(FsPath(database));
-    lockHolder.setLockTimeout(setup_.lockTimeout);
-    lock.emplace(lockHolder.lockFolder());
+    lock.emplace(LockFolder(database, setup_.lockTimeout));
 
     if (!CreateOneFolder(folder)) {
         Busy(BusyState::Hourglass);
@@ -354,6 +352,23 @@ bool BackupRestore::TempFolderUsable(bool& resume) {
     return false;
 }
 
+bool BackupRestore::MakeSafetyCopy(const std::string& temp) {
+    const std::string& database = setup_.databaseFolder;
+    if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
+    if (!CreateOneFolder(temp)) {
+        Busy(BusyState::Hourglass);
+        Warn(texts::kTempFolderNotCreated);
+        return false;
+    }
+    const tablestore::FolderLock lock = LockFolder(database, setup_.lockTimeout);
+    if (!CopyFolderFiles(database, temp, Stepper(WorkPhase::SafetyCopy)) || !WriteRestoreMark(temp, database)) {
+        Busy(BusyState::Hourglass);
+        Warn(texts::kSafetyCopyFailed);
+        return false;
+    }
+    return true;
+}
+
 bool BackupRestore::PutBack(const std::string& temp) {
     const std::string& database = setup_.databaseFolder;
     if (setup_.disconnectDatabase) setup_.disconnectDatabase();
@@ -380,7 +395,7 @@ RestoreResult BackupRestore::RunFolderRestore(const std::string& folderText) {
         return {Outcome::Refused, BackupField::DirName2Edit};
     }
     const std::string source = AddBackslash(folderText);
-    if (!platform::FileExists(source + std::string(kCaseTableFile))) {
+    if (!HoldsDatabase(source)) {
         Warn(texts::kNoDatabaseInFolder);
         return {Outcome::Refused, BackupField::DirName2Edit};
     }
@@ -411,23 +426,7 @@ RestoreResult BackupRestore::RunFolderRestore(const std::string& folderText) {
         Busy(BusyState::Idle);
         if (!keepTemp) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
     });
-    if (!resume) {
-        if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
-        if (!CreateOneFolder(temp)) {
-            Busy(BusyState::Hourglass);
-            Warn(texts::kTempFolderNotCreated);
-            return {Outcome::Failed};
-        }
-        tablestore::Database lockHolder;
-        lockHolder.setDirectory(FsPath(database));
-        lockHolder.setLockTimeout(setup_.lockTimeout);
-        const tablestore::FolderLock lock = lockHolder.lockFolder();
-        if (!CopyFolderFiles(database, temp, Stepper(WorkPhase::SafetyCopy)) || !WriteRestoreMark(temp, database)) {
-            Busy(BusyState::Hourglass);
-            Warn(texts::kSafetyCopyFailed);
-            return {Outcome::Failed};
-        }
-    }
+    if (!resume && !MakeSafetyCopy(temp)) return {Outcome::Failed};
     DeleteFolderFiles(database, Stepper(WorkPhase::Emptying));
     if (!CopyBackupFiles(source, database, Stepper(WorkPhase::RestoreCopy))) {
         const bool back = PutBack(temp);
@@ -467,21 +466,7 @@ RestoreResult BackupRestore::RunArchiveRestore(const std::string& archivePath) {
 
     Busy(BusyState::Hourglass);
     AtExit idle([&] { Busy(BusyState::Idle); });
-    if (!resume) {
-        if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
-        if (!CreateOneFolder(temp)) {
-            Warn(texts::kTempFolderNotCreated);
-            return {Outcome::Failed};
-        }
-        tablestore::Database lockHolder;
-        lockHolder.setDirectory(FsPath(database));
-        lockHolder.setLockTimeout(setup_.lockTimeout);
-        const tablestore::FolderLock lock = lockHolder.lockFolder();
-        if (!CopyFolderFiles(database, temp, Stepper(WorkPhase::SafetyCopy)) || !WriteRestoreMark(temp, database)) {
-            Warn(texts::kSafetyCopyFailed);
-            return {Outcome::Failed};
-        }
-    }
+    if (!resume && !MakeSafetyCopy(temp)) return {Outcome::Failed};
 
     // Set when the unpack did not raise but did not give a sound database either.
     std::string failure;
@@ -561,9 +546,10 @@ bool ChosenArchiveEnablesOpen(const std::string& archivePath) {
 }
 
 std::string DefaultBackupFolderName(std::int32_t day) {
-    const auto ymd = CivilOf(day);
-    return std::string(kDefaultFolderPrefix) + TwoDigits(static_cast<unsigned>(static_cast<int>(ymd.year()) % 100)) +
-           TwoDigits(static_cast<unsigned>(ymd.month())) + TwoDigits(static_cast<unsigned>(ymd.day()));
+    const engine::CivilDate date = engine::CivilFromDayNumber(day);
+    char yymmdd[32];
+    std::snprintf(yymmdd, sizeof yymmdd, "%02d%02d%02d", date.year % 100, date.month, date.day);
+    return std::string(kDefaultFolderPrefix) + yymmdd;
 }
 
 std::vector<std::string> RestoredTableProblems(const std::string& databaseFolder) {

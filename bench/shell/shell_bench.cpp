@@ -22,10 +22,10 @@
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/help.h"
 #include "korvalen/shell/main_window.h"
-#include "korvalen/shell/placeholder_wizard.h"
 #include "korvalen/storage/case_store.h"
 #include "korvalen/storage/data_module.h"
 #include "korvalen/testsupport/temp_folder.h"
+#include "korvalen/wizard/case_wizard.h"
 
 namespace {
 
@@ -38,6 +38,14 @@ constexpr int kEntriesPerCase = 30;
 class NoLinks final : public shell::DesktopLinks {
 public:
     bool Open(const QUrl&) override { return true; }
+};
+
+// The start-up opens no wizard.
+class NoWizard final : public wizard::CaseWizardLauncher {
+public:
+    wizard::WizardOutcome Run(wizard::WizardOpening, const wizard::T_SAIKEN_DATA_REC_NINI&, QWidget*) override {
+        return {};
+    }
 };
 
 // One installed program with its database, made once for the whole run.
@@ -95,7 +103,7 @@ void StartUpToMainWindowShown(benchmark::State& state) {
         db.DataModuleCreate();
         NoLinks links;
         shell::HelpFiles help(db.ProgramFolder(), links, messages);
-        shell::PlaceholderWizard wizard(messages);
+        NoWizard wizard;
         shell::TKorvalen01F window(shell::ShellServices{&db, &messages, &links, &help, {}, "bench"}, wizard);
         window.FormCreate();
         window.show();
@@ -115,7 +123,7 @@ void RefreshCaseList(benchmark::State& state) {
     db.DataModuleCreate();
     NoLinks links;
     shell::HelpFiles help(db.ProgramFolder(), links, messages);
-    shell::PlaceholderWizard wizard(messages);
+    NoWizard wizard;
     shell::TKorvalen01F window(shell::ShellServices{&db, &messages, &links, &help, {}, "bench"}, wizard);
     for (auto _ : state) window.RefreshCaseList();
 }

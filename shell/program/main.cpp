@@ -72,6 +72,7 @@ shell::ShellDialogs ProgramDialogs(const DialogServices& with) {
             with.dataModule, with.settings, with.messages, with.clock, [&mainWindow] { mainWindow.RefreshCaseList(); },
             &mainWindow);
         dialog->SetPrintWindow(with.screenPrint);
+        dialog->SetLinks(*with.shell.links);
         QObject::connect(dialog.get(), &shell::TKorvBUF::HelpRequested,
                          [help = &with.help](int context) { help->ShowContext(context); });
         return dialog;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "dialog_parts.h"
 #include "korvalen/platform/program_info.h"
 #include "korvalen/shell/full_width.h"
 #include "korvalen/shell/link_failure.h"
@@ -23,13 +24,6 @@ constexpr const char* kDesignedVersion = "Ｖｅｒ　１．０";
 // What the label can hold (the system's mapping writes at most 256 bytes,
 // two for each full-width character).
 constexpr int kLabelCharacters = 128;
-
-QFont PixelFont(int pixels, bool bold = false) {
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where) {
     auto* label = new QLabel(text, parent);
@@ -50,11 +44,8 @@ TKorvABF::TKorvABF(const ShellServices& services, QWidget* parent) : QDialog(par
     setObjectName(QStringLiteral("KorvABF"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setAccessibleName(QStringLiteral("バージョン情報"));
-    setFont(PixelFont(12));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(212, 212, 200));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setFont(parts::FormFont(12));
+    parts::PaintBackground(this, parts::kFormBackground);
     setFixedSize(440, 296);
 
     Image1 = MakeLabel(this, "Image1", {}, QRect(16, 16, 32, 32));
@@ -62,7 +53,7 @@ TKorvABF::TKorvABF(const ShellServices& services, QWidget* parent) : QDialog(par
     Image1->setPixmap(ProgramIcon().pixmap(32, 32));
 
     ProductName = MakeLabel(this, "ProductName", QStringLiteral("カドレア"), QRect(60, 12, 250, 26));
-    ProductName->setFont(PixelFont(20, true));
+    ProductName->setFont(parts::FormFont(20, true));
     MakeLabel(this, "Label2", QStringLiteral("利息制限法に基づく引直計算ソフト"), QRect(60, 58, 250, 16));
     LabelVer = MakeLabel(this, "LabelVer", VersionLabelText(platform::ProgramFileVersion()), QRect(60, 40, 250, 16));
     LabelVer->setAccessibleName(LabelVer->text());
@@ -152,21 +143,11 @@ bool TKorvABF::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TKorvABF::UrlLabelClick() {
-    if (!services_.links->Open(QUrl(QString::fromLatin1(kMakerSite)))) {
-        services_.messages->Show(platform::MessageType::Warning, platform::Buttons::Ok,
-                                 BrowserFailureText(kNoProgramForLink));
-    }
+    OpenOrReport(*services_.links, *services_.messages, QUrl(QString::fromLatin1(kMakerSite)));
 }
 
 void TKorvABF::HelpBtnClick() { services_.help->ShowContext(help_context::kAbout); }
 
-void TKorvABF::PrintWindow() {
-    if (services_.screenPrint) {
-        services_.screenPrint(this);
-        return;
-    }
-    services_.messages->Show(platform::MessageType::Information, platform::Buttons::Ok,
-                             "画面の印刷は、このビルドにはまだ含まれていません。");
-}
+void TKorvABF::PrintWindow() { parts::PrintWindow(services_.screenPrint, *services_.messages, this); }
 
 }  // namespace korvalen::shell

@@ -1,4 +1,4 @@
-// Small pieces the maintenance dialogs build their forms from.
+// Small pieces the shell's windows build their forms from.
 #pragma once
 
 #include <QApplication>
@@ -8,8 +8,11 @@
 #include <QPalette>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
+#include "korvalen/platform/messages.h"
 #include "korvalen/printing/fonts.h"
+#include "korvalen/shell/modal_result.h"
 
 namespace korvalen::shell::parts {
 
@@ -17,6 +20,18 @@ namespace korvalen::shell::parts {
 // Yes, No, Cancel).
 inline constexpr const char* kUnsavedQuestion =
     "データは変更されていますが\r\n保存されていません。\r\n保存してから「終了」しますか？";
+
+// Closing with changes not saved: the question kUnsavedQuestion. Yes
+// saves with `save` and closes with kMrYes (the dialog stays when `save`
+// refuses), No closes with kMrCancel, Cancel stays. The result to close
+// with, or 0 to stay.
+inline int AskBeforeClosing(platform::MessageService& messages, const std::function<bool()>& save) {
+    switch (messages.Show(platform::MessageType::Information, platform::Buttons::YesNoCancel, kUnsavedQuestion)) {
+        case platform::Answer::Yes: return save() ? kMrYes : 0;
+        case platform::Answer::No: return kMrCancel;
+        default: return 0;
+    }
+}
 
 // The edits' colour while they are disabled (enabled they have the
 // window colour of the style).
@@ -31,11 +46,16 @@ W* Named(W* widget, const char* objectName, const QString& accessibleName) {
 }
 
 // The forms' font: ＭＳ Ｐゴシック at a pixel size.
-inline QFont FormFont(int pixels = 12) {
+inline QFont FormFont(int pixels = 12, bool bold = false) {
     QFont font(QString::fromUtf8(printing::kMsPGothic));
     font.setPixelSize(pixels);
+    font.setBold(bold);
     return font;
 }
+
+// The background of the main window, the about box and the options dialog
+// (13161684).
+inline const QColor kFormBackground(212, 212, 200);
 
 // Fills a widget's background with `colour`.
 inline void PaintBackground(QWidget* widget, const QColor& colour) {
@@ -43,6 +63,17 @@ inline void PaintBackground(QWidget* widget, const QColor& colour) {
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+// Ctrl+P: the screen print of `window`, or a notice where the program has none.
+inline void PrintWindow(const std::function<void(QWidget*)>& screenPrint, platform::MessageService& messages,
+                        QWidget* window) {
+    if (screenPrint) {
+        screenPrint(window);
+        return;
+    }
+    messages.Show(platform::MessageType::Information, platform::Buttons::Ok,
+                  "画面の印刷は、このビルドにはまだ含まれていません。");
 }
 
 // Enables or disables an edit with the background the forms give it then.

@@ -25,6 +25,7 @@ const char* ButtonsName(platform::Buttons buttons) {
         case platform::Buttons::YesNo: return "yes-no";
         case platform::Buttons::YesCancel: return "yes-cancel";
         case platform::Buttons::YesNoCancel: return "yes-no-cancel";
+        case platform::Buttons::Yes: return "yes";
     }
     return "ok";
 }
@@ -55,7 +56,12 @@ platform::Answer JournalMessages::Show(platform::MessageType type, platform::But
     journal.flush();
     // A journal that cannot be written must not hide what was said.
     if (!journal) std::cerr << line << '\n';
-    return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::Closed;
+    // A notice with one button is acknowledged with it.
+    switch (buttons) {
+        case platform::Buttons::Ok: return platform::Answer::Ok;
+        case platform::Buttons::Yes: return platform::Answer::Yes;
+        default: return platform::Answer::Closed;
+    }
 }
 
 }  // namespace korvalen::shell

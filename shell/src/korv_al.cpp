@@ -1,7 +1,6 @@
 #include "korvalen/shell/korv_al.h"
 
 #include <QButtonGroup>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,6 +9,7 @@
 #include <QToolButton>
 
 #include "dialog_parts.h"
+#include "korvalen/backup/backup_restore.h"
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/paths.h"
 #include "korvalen/platform/profile_file.h"
@@ -21,12 +21,10 @@ namespace korvalen::shell {
 namespace {
 
 using parts::Named;
-using platform::Answer;
 using platform::Buttons;
 using platform::MessageType;
 
 constexpr const char* kChooserCaption = "フォルダの指定";
-constexpr const char* kCaseTableFile = "SinseiT13.dat";
 const std::string kSep(1, platform::kPathSeparator);
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -167,8 +165,7 @@ void TKorvALF::SpeedButton3Click() {
         return;
     }
     const std::string chosen = *lastChosenFolder_;
-    const bool acceptable = ItemIndex() != kOtherComputer ||
-                            QFileInfo(Q(platform::WithTrailingSeparator(chosen) + kCaseTableFile)).isFile();
+    const bool acceptable = ItemIndex() != kOtherComputer || backup::HoldsDatabase(chosen);
     SB03->setEnabled(acceptable);
     if (!acceptable) {
         acceptedFolder_.clear();
@@ -213,11 +210,10 @@ void TKorvALF::reject() {
 
 int TKorvALF::FormCloseQuery() {
     if (!SB03->isEnabled()) return kMrCancel;
-    switch (services_.messages->Show(MessageType::Information, Buttons::YesNoCancel, parts::kUnsavedQuestion)) {
-        case Answer::Yes: Register(); return kMrYes;
-        case Answer::No: return kMrCancel;
-        default: return 0;
-    }
+    return parts::AskBeforeClosing(*services_.messages, [this] {
+        Register();
+        return true;
+    });
 }
 
 void TKorvALF::keyPressEvent(QKeyEvent* event) { FormKeyDown(event); }
@@ -237,14 +233,7 @@ void TKorvALF::FormKeyDown(QKeyEvent* event) {
     event->accept();
 }
 
-void TKorvALF::PrintWindow() {
-    if (services_.screenPrint) {
-        services_.screenPrint(this);
-        return;
-    }
-    services_.messages->Show(MessageType::Information, Buttons::Ok,
-                             "画面の印刷は、このビルドにはまだ含まれていません。");
-}
+void TKorvALF::PrintWindow() { parts::PrintWindow(services_.screenPrint, *services_.messages, this); }
 
 void TKorvALF::SBHintClick() { services_.help->ShowContext(help_context::kDatabaseFolder); }
 

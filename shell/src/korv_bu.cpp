@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -17,14 +16,16 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QUrl>
-#include <QUrlQuery>
 #include <QVBoxLayout>
 
+#include "dialog_parts.h"
 #include "korvalen/backup/backup_messages.h"
 #include "korvalen/backup/file_utils.h"
 #include "korvalen/printing/fonts.h"
 #include "korvalen/shell/application.h"
+#include "korvalen/shell/desktop_links.h"
+#include "korvalen/shell/help.h"
+#include "korvalen/shell/link_failure.h"
 #include "korvalen/storage/app_error_handler.h"
 #include "korvalen/storage/data_module.h"
 #include "korvalen/wizard/dialog_keys.h"
@@ -35,6 +36,7 @@ namespace {
 
 using backup::BusyState;
 using backup::Outcome;
+using parts::Named;
 
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 std::string S(const QString& text) { return text.toStdString(); }
@@ -48,14 +50,6 @@ constexpr const char* kCabAttach =
     "※エラー解析及びデータ修復をヴェクスに依頼する場合には、上記のﾊﾞｯｸｱｯﾌﾟﾌｫﾙﾀﾞ内の「BAK****.CAB」ファイルのみをメー"
     "ルに添付して下さい。";
 constexpr const char* kChooseFolderCaption = "フォルダの指定";
-
-// A control with its component name and the name a screen reader says.
-template <typename W>
-W* Named(W* widget, const char* objectName, const QString& accessibleName) {
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 QLabel* DoneLabel(QWidget* parent, const char* objectName, std::string_view text) {
     auto* label = Named(new QLabel(Q(text), parent), objectName, Q(text));
@@ -183,8 +177,8 @@ void TKorvBUF::BuildControls() {
     Label4->setWordWrap(true);
     Label5 = Named(new QLabel(QStringLiteral("サポートアドレス："), BackUpTab), "Label5",
                    QStringLiteral("サポートアドレス"));
-    Edit1 = Named(new QLineEdit(QString::fromLatin1(kSupportAddress), BackUpTab), "Edit1",
-                  QStringLiteral("サポートアドレス"));
+    Edit1 =
+        Named(new QLineEdit(QString::fromLatin1(kSupportMail), BackUpTab), "Edit1", QStringLiteral("サポートアドレス"));
     Edit1->setReadOnly(true);
     Edit1->setFrame(false);
     Edit1->setCursor(Qt::PointingHandCursor);
@@ -322,7 +316,7 @@ std::string TKorvBUF::DatabaseParent() const {
 void TKorvBUF::CloseBtnClick() { close(); }
 
 void TKorvBUF::SBHintClick() {
-    emit HelpRequested(PageControl1->currentWidget() == BackUpTab ? kBackupHelpContext : kRestoreHelpContext);
+    emit HelpRequested(PageControl1->currentWidget() == BackUpTab ? help_context::kBackup : help_context::kRestore);
 }
 
 void TKorvBUF::Browse1BtnClick() {
@@ -418,15 +412,7 @@ void TKorvBUF::OpenBtnClick() {
     }
 }
 
-void TKorvBUF::Edit1Click() {
-    QUrl mail;
-    mail.setScheme(QStringLiteral("mailto"));
-    mail.setPath(QString::fromLatin1(kSupportAddress));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("subject"), QString::fromUtf8(kSupportSubject));
-    mail.setQuery(query);
-    QDesktopServices::openUrl(mail);
-}
+void TKorvBUF::Edit1Click() { OpenOrReport(*links_, *messages_, MailToSupport(QString::fromUtf8(kSupportSubject))); }
 
 void TKorvBUF::SetBusy(BusyState state) {
     const bool wasBusy = busy_ != BusyState::Idle;
@@ -470,9 +456,11 @@ void TKorvBUF::HandleError() {
         app->HandleEscapedError(std::current_exception());
         return;
     }
-    const platform::AfterError after = storage::HandleAppError(*dataModule_, std::current_exception());
-    if (!afterError_ || after > *afterError_) afterError_ = after;
-    if (after == platform::AfterError::EndProgram) done(QDialog::Rejected);
+    // Outside the program (another host of the dialog): storage's handler
+    // alone, and the dialog closes where it would end the program.
+    if (storage::HandleAppError(*dataModule_, std::current_exception()) == platform::AfterError::EndProgram) {
+        done(QDialog::Rejected);
+    }
 }
 
 void TKorvBUF::closeEvent(QCloseEvent* event) {

@@ -23,7 +23,6 @@ namespace korvalen::shell {
 namespace {
 
 using parts::Named;
-using platform::Answer;
 using platform::Buttons;
 using platform::MessageType;
 
@@ -42,7 +41,7 @@ TKorvOPF::TKorvOPF(const ShellServices& services, QWidget* parent)
     setWindowTitle(QStringLiteral("環境設定"));
     setAccessibleName(windowTitle());
     setFont(parts::FormFont());
-    parts::PaintBackground(this, QColor(212, 212, 200));  // 13161684
+    parts::PaintBackground(this, parts::kFormBackground);
     setFixedSize(483, 299);
     BuildControls();
     FormCreate();
@@ -233,11 +232,7 @@ void TKorvOPF::reject() {
 
 int TKorvOPF::FormCloseQuery() {
     if (!SetBtn->isEnabled()) return kMrCancel;
-    switch (services_.messages->Show(MessageType::Information, Buttons::YesNoCancel, parts::kUnsavedQuestion)) {
-        case Answer::Yes: return SaveOptions() ? kMrYes : 0;
-        case Answer::No: return kMrCancel;
-        default: return 0;
-    }
+    return parts::AskBeforeClosing(*services_.messages, [this] { return SaveOptions(); });
 }
 
 void TKorvOPF::SBHintClick() { services_.help->ShowContext(help_context::kOptions); }

@@ -13,10 +13,10 @@
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
-#include <QUrlQuery>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "dialog_parts.h"
 #include "korvalen/platform/program_info.h"
 #include "korvalen/shell/about_box.h"
 #include "korvalen/shell/application.h"
@@ -39,7 +39,6 @@ constexpr int kClientWidth = 409;
 constexpr int kClientHeight = 513;
 constexpr int kMinimumHeight = 200;
 constexpr int kTopPanelHeight = 44;
-constexpr QRgb kBackground = qRgb(212, 212, 200);  // 13161684
 
 constexpr int kListLeft = 8;
 constexpr int kListTop = 36;
@@ -50,13 +49,6 @@ constexpr const char* kDeleteQuestion = "このﾃﾞｰﾀを削除してもよ
 constexpr const char* kNoOnlineUpdate =
     "このビルドには、プログラムのオンラインアップデート機能がありません。\r\n"
     "新しい版は、配布元から入手して入れ替えて下さい。";
-
-QFont PixelFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 // The panel under the top one: the list keeps its left, top and bottom
 // distances when the window's height changes.
@@ -104,11 +96,8 @@ TKorvalen01F::TKorvalen01F(ShellServices services, wizard::CaseWizardLauncher& w
     setObjectName(QStringLiteral("Korvalen01F"));
     setWindowTitle(QStringLiteral("カドレア"));
     setAccessibleName(QStringLiteral("カドレア"));
-    setFont(PixelFont(12, false));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(kBackground));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setFont(parts::FormFont(12));
+    parts::PaintBackground(this, parts::kFormBackground);
     setProperty("Tag", 0);
 
     BuildMenus();
@@ -197,7 +186,7 @@ void TKorvalen01F::BuildPanels() {
     BitBtn5 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("終了(&X)"), Panel1);
     BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
     BitBtn5->setAccessibleName(QStringLiteral("終了"));
-    BitBtn5->setFont(PixelFont(15, true));
+    BitBtn5->setFont(parts::FormFont(15, true));
     BitBtn5->setGeometry(8, 7, 100, 30);
     connect(BitBtn5, &QPushButton::clicked, this, &TKorvalen01F::EndMenuExecute);
 
@@ -227,7 +216,7 @@ void TKorvalen01F::BuildPanels() {
         button->setText(QString::fromUtf8(b.caption));
         button->setAccessibleName(QString::fromUtf8(b.caption));
         button->setAutoRaise(true);  // flat
-        button->setFont(PixelFont(13, true));
+        button->setFont(parts::FormFont(13, true));
         button->setGeometry(left, 7, 49, 22);
         button->setFocusPolicy(Qt::StrongFocus);
         if (b.tag >= 0) {
@@ -456,16 +445,7 @@ QUrl TKorvalen01F::SupportMailUrl() const {
     const QString body = QStringLiteral("Program Version＝") + QString::fromStdString(platform::ProgramFileVersion()) +
                          QStringLiteral("\r\nWindowsの種類＝") + QString::fromStdString(services_.operatingSystem) +
                          QStringLiteral("\r\n*******問い合わせの内容をご記入下さい*******");
-    // The desktop's handler takes a URL, so the subject and the body are
-    // percent-encoded; mail programs decode them to the texts above.
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("subject"), QStringLiteral("【引直計算】問い合わせ"));
-    query.addQueryItem(QStringLiteral("body"), body);
-    QUrl url;
-    url.setScheme(QStringLiteral("mailto"));
-    url.setPath(QString::fromLatin1(kSupportMail));
-    url.setQuery(query);
-    return url;
+    return MailToSupport(QStringLiteral("【引直計算】問い合わせ"), body);
 }
 
 void TKorvalen01F::objectVEXMailMenuTMenuItem1Click() {

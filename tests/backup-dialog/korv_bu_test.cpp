@@ -9,7 +9,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +24,8 @@
 
 #include "backup_fixture.h"
 #include "korvalen/backup/backup_messages.h"
+#include "korvalen/shell/desktop_links.h"
+#include "korvalen/shell/help.h"
 
 namespace korvalen::shell {
 namespace {
@@ -39,13 +40,15 @@ using storage::fixtures::TestPc;
 namespace fs = std::filesystem;
 namespace texts = backup::texts;
 
-// Receives the links the dialog asks the system to open.
-class LinkCatcher : public QObject {
-    Q_OBJECT
+// Records the links the dialog asks the desktop to open.
+class RecordedLinks final : public DesktopLinks {
 public:
-    QList<QUrl> urls;
-public slots:
-    void Open(const QUrl& url) { urls << url; }
+    bool Open(const QUrl& url) override {
+        urls.push_back(url);
+        return works;
+    }
+    std::vector<QUrl> urls;
+    bool works = true;
 };
 
 // Runs an action when a widget gets an event of one kind.
@@ -141,7 +144,7 @@ TEST_F(BackupDialog, OpensWithTheStoredValuesOnTheBackupTab) {
     EXPECT_TRUE(Find<QRadioButton>("RadioGroup1Lzh")->isChecked());
     EXPECT_TRUE(Button("OpenBtn")->isEnabled());
     EXPECT_EQ(Button("CloseBtn")->toolTip(), QStringLiteral("画面を閉じる"));
-    EXPECT_EQ(Edit("Edit1")->text(), QString::fromLatin1(kSupportAddress));
+    EXPECT_EQ(Edit("Edit1")->text(), QString::fromLatin1(kSupportMail));
     // Every control can be named by a screen reader (a note by what it says).
     for (QWidget* w : Dialog().findChildren<QWidget*>()) {
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))) {
@@ -372,24 +375,29 @@ TEST_F(BackupDialog, KeysMoveTheFocusAndCtrlPPrintsTheWindow) {
     int help = 0;
     QObject::connect(&Dialog(), &TKorvBUF::HelpRequested, [&](int context) { help = context; });
     QTest::mouseClick(Find<QToolButton>("SBHint"), Qt::LeftButton);
-    EXPECT_EQ(help, kBackupHelpContext);
+    EXPECT_EQ(help, help_context::kBackup);
     Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("OpenTab"));
     QTest::mouseClick(Find<QToolButton>("SBHint"), Qt::LeftButton);
-    EXPECT_EQ(help, kRestoreHelpContext);
+    EXPECT_EQ(help, help_context::kRestore);
 }
 
 TEST_F(BackupDialog, TheSupportAddressOpensAMailWithTheRepairSubject) {
-    LinkCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "Open");
+    RecordedLinks links;
+    Dialog().SetLinks(links);
     ShowActive();
     QTest::mouseClick(Edit("Edit1"), Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-    ASSERT_EQ(catcher.urls.size(), 1);
-    const QUrl& mail = catcher.urls.front();
+    ASSERT_EQ(links.urls.size(), 1u);
+    const QUrl& mail = links.urls.front();
     EXPECT_EQ(mail.scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(mail.path(), QString::fromLatin1(kSupportAddress));
+    EXPECT_EQ(mail.path(), QString::fromLatin1(kSupportMail));
     EXPECT_EQ(QUrlQuery(mail).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
               QString::fromUtf8(kSupportSubject));
+    EXPECT_TRUE(pc.messages.Shown().empty());
+
+    // A desktop without a mail program: the user is told.
+    links.works = false;
+    QTest::mouseClick(Edit("Edit1"), Qt::LeftButton);
+    EXPECT_EQ(LastText(), "ﾒｰﾙｿﾌﾄ起動に失敗しました。\r\n\r\nError = 2");
 }
 
 // For the screenshots of the manual: with KORVALEN_SHOW_DIALOG_SECONDS set
@@ -411,5 +419,3 @@ TEST_F(BackupDialog, StaysOnTheScreenForScreenshots) {
 
 }  // namespace
 }  // namespace korvalen::shell
-
-#include "korv_bu_test.moc"

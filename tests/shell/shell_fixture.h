@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 #include <functional>
@@ -32,6 +31,7 @@
 #include "korvalen/shell/main_window.h"
 #include "korvalen/storage/case_store.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/testsupport/modal.h"
 #include "korvalen/testsupport/temp_folder.h"
 #include "korvalen/wizard/case_wizard.h"
 
@@ -178,21 +178,7 @@ struct ShellPc {
     std::unique_ptr<TKorvalen01F> window;
 };
 
-// Runs `answer` on the first modal window of type Dialog that comes up
-// (shown by exec, which does not return until it is closed).
-template <typename Dialog>
-void AnswerModal(std::function<void(Dialog*)> answer) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer = std::move(answer)] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            answer(dialog);
-        }
-    });
-    poll->start();
-}
+using testsupport::AnswerModal;
 
 // What 完了 reports after saving the case.
 inline wizard::WizardOutcome Finished(std::string creditor, std::string debtor, int entries, std::int32_t seq = -1) {

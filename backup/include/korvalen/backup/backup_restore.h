@@ -151,6 +151,9 @@ private:
     std::string TodayText(bool slashes) const;
     // False after the message when T already holds another restore's safety copy.
     bool TempFolderUsable(bool& resume);
+    // T made afresh and D copied into it under the lock, with the mark; false
+    // after the message (the animation stopped) when that fails.
+    bool MakeSafetyCopy(const std::string& temp);
     // Empties D and copies T back into it; the mark goes with success.
     bool PutBack(const std::string& temp);
     void StoreBackupSettings(const BackupRequest& request);

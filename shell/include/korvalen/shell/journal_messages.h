@@ -1,6 +1,6 @@
 // Messages for unattended runs: instead of a box, each message is appended
 // to a journal file as one line and answered as a user who closes boxes
-// without choosing would (OK where OK is the only button, Closed
+// without choosing would (a notice with its one button, OK or Yes; Closed
 // otherwise, which every question takes as "do not go on"). The program
 // uses it when KORVALEN_MESSAGE_JOURNAL names the file; scripted
 // demonstrations and the start-up tests read what the program said there.

@@ -7,7 +7,6 @@
 #include <QString>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "korvalen/backup/backup_restore.h"
@@ -15,6 +14,7 @@
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/messages.h"
 #include "korvalen/platform/settings_store.h"
+#include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/select_folder.h"
 
 class QCheckBox;
@@ -36,12 +36,8 @@ class DialogKeys;
 
 namespace korvalen::shell {
 
-// The support address of Edit1 and its mail link.
-inline constexpr const char* kSupportAddress = "support@example.jp";
+// The subject of the mail link of Edit1 (the support address, kSupportMail).
 inline constexpr const char* kSupportSubject = "【重要】データ修復依頼";
-// The help topics of the two tabs.
-inline constexpr int kBackupHelpContext = 70;
-inline constexpr int kRestoreHelpContext = 98;
 
 class TKorvBUF : public QDialog {
     Q_OBJECT
@@ -53,19 +49,18 @@ public:
              FileChooser* chooser = nullptr);
     ~TKorvBUF() override;
 
+    // Where the mail link of Edit1 opens (the desktop's own until set); it
+    // must outlive the dialog.
+    void SetLinks(DesktopLinks& links) { links_ = &links; }
     // Ctrl+P: the screen print of the window.
     void SetPrintWindow(std::function<void(QWidget*)> print) { printWindow_ = std::move(print); }
     // Free bytes of a folder's volume (tests put in their own).
     void SetFreeDiskBytes(std::function<std::uint64_t(const std::string&)> probe) { freeDiskBytes_ = std::move(probe); }
 
-    // What the error handler decided about an error that escaped a backup
-    // or restore (nothing when none did), where no KorvalenApplication runs
-    // to act on it.
-    std::optional<platform::AfterError> AfterErrors() const { return afterError_; }
     bool Busy() const { return busy_ != backup::BusyState::Idle; }
 
 signals:
-    // ヘルプ: the help topic of the tab in front.
+    // ヘルプ: the help topic of the tab in front (help_context::kBackup or kRestore).
     void HelpRequested(int context);
 
 protected:
@@ -105,11 +100,12 @@ private:
     std::function<void()> refreshCaseList_;
     std::unique_ptr<FileChooser> ownChooser_;
     FileChooser* chooser_;
+    SystemDesktopLinks systemLinks_;
+    DesktopLinks* links_ = &systemLinks_;
     std::function<void(QWidget*)> printWindow_;
     std::function<std::uint64_t(const std::string&)> freeDiskBytes_;
     std::unique_ptr<backup::BackupRestore> procedure_;
     backup::BusyState busy_ = backup::BusyState::Idle;
-    std::optional<platform::AfterError> afterError_;
     QString currentFolder_;
 
     QPushButton* CloseBtn = nullptr;

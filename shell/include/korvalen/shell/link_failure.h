@@ -2,6 +2,7 @@
 // gets when that fails.
 #pragma once
 
+#include <QString>
 #include <QUrl>
 
 #include "korvalen/platform/messages.h"
@@ -9,12 +10,14 @@
 
 namespace korvalen::shell {
 
-// "ﾌﾞﾗｳｻﾞｿﾌﾄ起動に失敗しました。" with the error number.
-std::string BrowserFailureText(int error);
+// A mail to the maker's support address (kSupportMail) with `subject` and,
+// when given, `body`. The desktop's handler takes a URL, so both are
+// percent-encoded; mail programs decode them to the texts given.
+QUrl MailToSupport(const QString& subject, const QString& body = {});
 
-// Opens `url`; when the desktop cannot, warns with BrowserFailureText (or,
-// for a mail address, the same about the mail program). Returns whether it
-// opened.
+// Opens `url`; when the desktop cannot, warns "ﾌﾞﾗｳｻﾞｿﾌﾄ起動に失敗しました。"
+// (for a mail address, the same about the mail program) with the error
+// number. Returns whether it opened.
 bool OpenOrReport(DesktopLinks& links, platform::MessageService& messages, const QUrl& url);
 
 }  // namespace korvalen::shell
