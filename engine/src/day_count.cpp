@@ -123,7 +123,7 @@ DayCountMethod DayCountMethodFrom(std::int32_t keisanKind) {
     return static_cast<DayCountMethod>(keisanKind);
 }
 
-std::vector<std::string> LeapYearWarnings(const HistoryList& entries) {
+std::vector<std::string> LeapYearWarnings(const HistoryList& entries, DayNumber reference) {
     std::vector<std::string> messages;
     for (std::size_t i = 1; i < entries.size(); ++i) {
         const DayNumber a = entries[i - 1]->date;
@@ -132,9 +132,6 @@ std::vector<std::string> LeapYearWarnings(const HistoryList& entries) {
         const CivilDate cb = CivilFromDayNumber(b);
         if (ca.year == cb.year || !(IsLeapYear(ca.year) || IsLeapYear(cb.year))) continue;
         if (ca.month == 12 && ca.day == 31) continue;
-        // The reference date: the first day of B's year, where the length of
-        // the year changes within the period.
-        const DayNumber reference = DayNumberFromCivil(cb.year, 1, 1);
         if (!(a <= reference && reference <= b)) continue;
         messages.push_back("閏年をまたぐ期間があります。\r\n【" + FormatGridDate(a) + "～" + FormatGridDate(b) + "】");
     }

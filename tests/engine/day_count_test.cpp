@@ -127,12 +127,20 @@ TEST(LeapYearWarning, ReportsPeriodsCrossingIntoOrOutOfALeapYear) {
     };
     for (const auto& c : cases) {
         const auto list = fixtures::MakeHistory({{c.a, 1000, 0}, {c.b, 0, 100}});
-        EXPECT_EQ(LeapYearWarnings(list).size(), c.reported ? 1u : 0u) << c.a << " " << c.b;
+        EXPECT_EQ(LeapYearWarnings(list, Day(c.b)).size(), c.reported ? 1u : 0u) << c.a << " " << c.b;
     }
-    const auto three = fixtures::MakeHistory({{"2003-12-15", 1000, 0}, {"2004-06-15", 0, 100}, {"2005-01-15", 0, 100}});
-    EXPECT_EQ(LeapYearWarnings(three),
-              (std::vector<std::string>{"閏年をまたぐ期間があります。\r\n【03/12/15～04/06/15】",
-                                        "閏年をまたぐ期間があります。\r\n【04/06/15～05/01/15】"}));
+}
+
+TEST(LeapYearWarning, OnlyThePeriodsTouchingTheReferenceDateAreReported) {
+    const auto list = fixtures::MakeHistory(
+        {{"2003-12-15", 1000, 0}, {"2004-06-15", 0, 100}, {"2005-01-15", 0, 100}, {"2008-01-15", 0, 100}});
+    const std::string first = "閏年をまたぐ期間があります。\r\n【03/12/15～04/06/15】";
+    const std::string second = "閏年をまたぐ期間があります。\r\n【04/06/15～05/01/15】";
+    const std::string third = "閏年をまたぐ期間があります。\r\n【05/01/15～08/01/15】";
+    EXPECT_EQ(LeapYearWarnings(list, Day("2004-06-15")), (std::vector<std::string>{first, second}));
+    EXPECT_EQ(LeapYearWarnings(list, Day("2003-12-15")), (std::vector<std::string>{first}));
+    EXPECT_EQ(LeapYearWarnings(list, Day("2008-01-15")), (std::vector<std::string>{third}));
+    EXPECT_TRUE(LeapYearWarnings(list, Day("2009-01-01")).empty());
 }
 
 TEST(DayCountMethods, LabelsAndValues) {

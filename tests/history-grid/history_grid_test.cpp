@@ -172,24 +172,34 @@ TEST(HistoryGridTyping, ARowTypedBelowTheFirstEmptyRowIsTakenIntoThatRow) {
     EXPECT_EQ(f.grid.Cursor(), (GridCell{kBorrowingCol, 4}));
 }
 
-TEST(HistoryGridLeapYear, ARateCommitWarnsOfEachPeriodIntoOrOutOfALeapYear) {
+TEST(HistoryGridLeapYear, ARateCommitWarnsOfThePeriodsBesideTheCommittedEntryOnly) {
     GridFixture f(
         "2003-06-10,100000,0\n2003-12-31,0,10000\n2004-01-10,0,10000\n"
         "2004-06-10,0,10000\n2005-02-10,0,10000\n2006-02-10,0,10000\n");
-    f.MoveTo(kBorrowingCol, 3);
+    f.MoveTo(kBorrowingCol, 4);
     f.Type("0");  // not the rate column: no warning
     EXPECT_THAT(f.messages.Shown(), IsEmpty());
     f.MoveTo(kRateCol, 3);
     f.Type("29.2%");
-    // 03/12/31 to 04/01/10 lies wholly in 2004; 05 to 06 has no leap year.
+    // 03/12/31 to 04/01/10 lies wholly in 2004, 04/01/10 to 04/06/10 in one year.
+    EXPECT_THAT(f.messages.Shown(), IsEmpty());
+    f.MoveTo(kRateCol, 4);
+    f.Type("29.2%");
     EXPECT_THAT(f.MessageTexts(), ElementsAre("閏年をまたぐ期間があります。\r\n【04/06/10～05/02/10】"));
     EXPECT_EQ(f.messages.Shown()[0].type, MessageType::Plain);
 
+    // A change far from that period does not bring its box back.
     f.MoveTo(kDateCol, 2);
     f.Type("03/12/30");
     f.Press(GridKey::Tab);
     f.Press(GridKey::Tab);
     f.Press(GridKey::Tab);
+    EXPECT_THAT(f.MessageTexts(), ElementsAre("閏年をまたぐ期間があります。\r\n【04/06/10～05/02/10】",
+                                              "閏年をまたぐ期間があります。\r\n【03/12/30～04/01/10】"));
+
+    // The same-day option warns of the cursor row's periods.
+    f.MoveTo(kDateCol, 5);
+    f.grid.SameDayOptionToggled(true);
     EXPECT_THAT(f.MessageTexts(), ElementsAre("閏年をまたぐ期間があります。\r\n【04/06/10～05/02/10】",
                                               "閏年をまたぐ期間があります。\r\n【03/12/30～04/01/10】",
                                               "閏年をまたぐ期間があります。\r\n【04/06/10～05/02/10】"));

@@ -1,6 +1,7 @@
 #include "korvalen/wizard/history_grid.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "korvalen/engine/day_count.h"
 #include "korvalen/engine/errors.h"
@@ -186,6 +187,7 @@ bool HistoryGrid::CommitRow(int col, int row, bool fromMouse, GridKey key) {
         list_->push_back(std::move(created));
     }
 
+    leapReference_ = *date;
     RedisplayHistory(col, key);
 
     if (!fromMouse) {
@@ -202,8 +204,9 @@ void HistoryGrid::RedisplayHistory(int col, GridKey key) {
     if (col == kRateCol || key == GridKey::Down) engine::SortHistory(*list_, inputOrder_ ? 1 : 0);
     WriteRowsFromList();
     UpdateTotals();
-    if (col == kRateCol) {
-        for (const std::string& warning : engine::LeapYearWarnings(*list_)) messages_.ShowPlain(warning);
+    const std::optional<engine::DayNumber> reference = std::exchange(leapReference_, std::nullopt);
+    if (col == kRateCol && reference) {
+        for (const std::string& warning : engine::LeapYearWarnings(*list_, *reference)) messages_.ShowPlain(warning);
     }
 }
 
@@ -294,6 +297,7 @@ void HistoryGrid::AskToDelete(int row) {
 
 void HistoryGrid::SameDayOptionToggled(bool checked) {
     inputOrder_ = checked;
+    if (const engine::HistoryEntry* current = RowEntry(cursor_.row)) leapReference_ = current->date;
     RedisplayHistory(kRateCol, GridKey::None);
 }
 

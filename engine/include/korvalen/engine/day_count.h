@@ -52,9 +52,10 @@ std::int32_t PeriodInterest(DayCountMethod method, Money principal, FixedRate ra
 // A, B (in list order) whose period crosses into or out of a leap year,
 // "閏年をまたぐ期間があります。" + "\r\n【A～B】" with yy/mm/dd dates. A pair
 // counts when the years of A and B differ, one of them is a leap year, A is
-// not on 31 December (then no day of the period lies in A's year), and the
-// 1 January that starts B's year lies between the two dates, i.e. the
-// entries are in date order.
-std::vector<std::string> LeapYearWarnings(const HistoryList& entries);
+// not on 31 December (then no day of the period lies in A's year), and
+// `reference` lies between the two dates (both included). The grid passes
+// the date of the entry just typed, so the user hears of the periods next to
+// that entry only, never again of every such period in a long history.
+std::vector<std::string> LeapYearWarnings(const HistoryList& entries, DayNumber reference);
 
 }  // namespace korvalen::engine

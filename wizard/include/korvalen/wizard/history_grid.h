@@ -101,9 +101,11 @@ public:
     // Re-sorts when col is the rate column or key is Down, rewrites rows
     // 1 to n from the list, sets the totals, and after a rate commit shows
     // the leap-year warnings: one plain box per neighbouring pair whose
-    // period crosses a year end into or out of a leap year. The reference
-    // date that decides this is 1 January of the later entry's year
-    // (engine::LeapYearWarnings), where the length of the year changes.
+    // period crosses a year end into or out of a leap year and touches the
+    // reference date (engine::LeapYearWarnings). The reference date is the
+    // committed entry's date, or for the same-day option the date of the
+    // cursor row's entry: the warning concerns what the user just did, and a
+    // long history does not answer every rate with a box per year end.
     void RedisplayHistory(int col, GridKey key);
     // Empties every data cell and every row's entry reference; the row
     // numbers stay.
@@ -173,6 +175,7 @@ private:
     engine::DayNumber startDay_ = 0;
     double contractRate_ = 0;
     bool inputOrder_ = false;
+    std::optional<engine::DayNumber> leapReference_;  // for the next rate redisplay
     std::vector<Row> rows_;
     GridCell cursor_{kDateCol, 1};
     GridCell anchor_{kDateCol, 1};
