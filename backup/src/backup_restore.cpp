@@ -248,7 +248,7 @@ BackupResult BackupRestore::RunBackup(const BackupRequest& request) {
         if (setup_.messages->Show(MessageType::Confirmation, Buttons::OkCancel, question) != Answer::Ok) {
             return {Outcome::Refused};
         }
-        if (platform::FolderExists(backupTemp)) DeleteTree(backupTemp, Stepper(WorkPhase::Cleaning));
+        if (platform::FolderExists(backupTemp)) DeleteScratchTree(backupTemp, Stepper(WorkPhase::Cleaning));
         // A failed rename shows up when the folder is made again.
         std::error_code ec;
         fs::rename(FolderPathOf(folder), FolderPathOf(backupTemp), ec);
@@ -354,7 +354,7 @@ bool BackupRestore::TempFolderUsable(bool& resume) {
 
 bool BackupRestore::MakeSafetyCopy(const std::string& temp) {
     const std::string& database = setup_.databaseFolder;
-    if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
+    if (platform::FolderExists(temp)) DeleteScratchTree(temp, Stepper(WorkPhase::Cleaning));
     if (!CreateOneFolder(temp)) {
         Busy(BusyState::Hourglass);
         Warn(texts::kTempFolderNotCreated);
@@ -424,9 +424,11 @@ RestoreResult BackupRestore::RunFolderRestore(const std::string& folderText) {
     bool keepTemp = false;
     AtExit cleanUp([&] {
         Busy(BusyState::Idle);
-        if (!keepTemp) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
+        if (!keepTemp) DeleteScratchTree(temp, Stepper(WorkPhase::Cleaning));
     });
     if (!resume && !MakeSafetyCopy(temp)) return {Outcome::Failed};
+    // A read-only table would stay and refuse the backup's copy of it.
+    ClearReadOnly(database);
     DeleteFolderFiles(database, Stepper(WorkPhase::Emptying));
     if (!CopyBackupFiles(source, database, Stepper(WorkPhase::RestoreCopy))) {
         const bool back = PutBack(temp);
@@ -472,6 +474,7 @@ RestoreResult BackupRestore::RunArchiveRestore(const std::string& archivePath) {
     std::string failure;
     bool raised = false;
     try {
+        ClearReadOnly(database);
         DeleteFolderFiles(database, Stepper(WorkPhase::Emptying));
         TArchiveFile unpacker(setup_.window);
         unpacker.SetFileName(archivePath);
@@ -513,7 +516,7 @@ RestoreResult BackupRestore::RunArchiveRestore(const std::string& archivePath) {
     }
     RemoveRestoreMark(temp);
     setup_.messages->Show(MessageType::Information, Buttons::Yes, std::string(texts::kRestoreDone));
-    if (platform::FolderExists(temp)) DeleteTree(temp, Stepper(WorkPhase::Cleaning));
+    if (platform::FolderExists(temp)) DeleteScratchTree(temp, Stepper(WorkPhase::Cleaning));
     return {Outcome::Done};
 }
 

@@ -180,6 +180,23 @@ void DeleteTree(std::string_view folder, const FileStepFn& step) {
     fs::remove(root, ec);  // fails, and is meant to, while anything is left inside
 }
 
+namespace {
+
+void ClearReadOnlyTree(std::string_view folder) {
+    ClearReadOnly(folder);
+    for (const fs::directory_entry& entry : EntriesOf(folder)) {
+        std::error_code ec;
+        if (fs::is_directory(entry.symlink_status(ec))) ClearReadOnlyTree(AddBackslash(Utf8Of(entry.path())));
+    }
+}
+
+}  // namespace
+
+void DeleteScratchTree(std::string_view folder, const FileStepFn& step) {
+    ClearReadOnlyTree(folder);
+    DeleteTree(folder, step);
+}
+
 void DeleteFolderFiles(std::string_view folder, const FileStepFn& step) {
     for (const fs::directory_entry& entry : EntriesOf(folder)) {
         std::error_code ec;

@@ -134,6 +134,11 @@ TEST_F(Backup, OverwritingMovesTheOldBackupToTheTemporaryFolderReplacingAnEarlie
     WriteWholeFile(backups + "BAK_K240105/previous.dat", "previous");
     fs::create_directories(backups + "TAV_TEMP/sub");
     WriteWholeFile(backups + "TAV_TEMP/sub/earlier.dat", "earlier");
+    // The replaced backup may hold read-only copies (of a read-only
+    // database): it goes all the same, or no later overwrite could succeed.
+    fs::permissions(backups + "TAV_TEMP/sub/earlier.dat",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
 
     pc.messages.QueueAnswer(Answer::Cancel);
     BackupResult result = Procedure().Backup({backups, "BAK_K240105"});
@@ -154,15 +159,8 @@ TEST_F(Backup, OverwritingMovesTheOldBackupToTheTemporaryFolderReplacingAnEarlie
 }
 
 TEST_F(Backup, AFolderThatCannotBeMadeOrFilledIsReportedAndNotRemembered) {
-    // An earlier BT that cannot go (a read-only file inside) keeps the old
-    // backup from moving aside, so the backup folder cannot be made anew.
-    fs::create_directories(backups + "BAK_K240105");
-    fs::create_directories(backups + "TAV_TEMP");
-    WriteWholeFile(backups + "TAV_TEMP/stuck.dat", "stuck");
-    fs::permissions(backups + "TAV_TEMP/stuck.dat",
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    pc.messages.QueueAnswer(Answer::Ok);
+    // A file where the backup folder goes.
+    WriteWholeFile(backups + "BAK_K240105", "in the way");
     BackupResult result = Procedure().Backup({backups, "BAK_K240105"});
     EXPECT_EQ(result.outcome, Outcome::Failed);
     EXPECT_TRUE(result.checksPassed);

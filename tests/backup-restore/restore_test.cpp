@@ -182,6 +182,26 @@ TEST_F(Restore, ATemporaryFolderThatCannotBeMadeStopsTheRestoreBeforeAnythingCha
 
 // The safety copy of another database folder under the same parent is
 // never deleted by a restore of this one.
+// Tables that came back read-only (from a medium, or from an archive, whose
+// restore keeps the attributes) are no obstacle to the next restore, and
+// the safety copy made of them goes afterwards.
+TEST_F(Restore, ReadOnlyTablesNeitherStopARestoreNorLeaveTheSafetyCopyBehind) {
+    const auto makeDatabaseReadOnly = [&] {
+        for (const auto& entry : fs::directory_iterator(database)) {
+            fs::permissions(entry.path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        }
+    };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        makeDatabaseReadOnly();
+        pc.messages.QueueAnswer(Answer::Ok);
+        ASSERT_EQ(Procedure().RestoreFromFolder(source).outcome, Outcome::Done)
+            << attempt << testing::PrintToString(Texts());
+        EXPECT_EQ(CasesText(database), backedUp);
+        EXPECT_FALSE(fs::exists(temp)) << attempt;
+    }
+}
+
 TEST_F(Restore, TheSafetyCopyOfAnotherDatabaseIsLeftAlone) {
     fs::create_directories(temp);
     fs::create_directories(parent + "OtherDB");
@@ -227,6 +247,18 @@ TEST_F(ArchiveRestore, BringsBackTheArchivedCasesWithAnEmptyPcTable) {
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(busy, (std::vector<BusyState>{BusyState::Hourglass, BusyState::Idle}));
     EXPECT_FALSE(StepNames(WorkPhase::Unpacking).empty());
+}
+
+TEST_F(ArchiveRestore, ReadOnlyTablesAreReplacedAndTheirSafetyCopyGoes) {
+    storage::DeleteCase(pc.db().TableDatabase1(), 2);
+    pc.db().TableDatabase1().disconnect();
+    for (const auto& entry : fs::directory_iterator(database)) {
+        fs::permissions(entry.path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    }
+    ASSERT_EQ(Procedure().RestoreFromArchive(archive).outcome, Outcome::Done) << testing::PrintToString(Texts());
+    EXPECT_EQ(CasesText(database), archived);
+    EXPECT_FALSE(fs::exists(temp));
 }
 
 // An unpack that raises, one that fails with a code, and one that unpacks

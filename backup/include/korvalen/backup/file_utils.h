@@ -65,6 +65,12 @@ void ClearReadOnly(std::string_view folder, const FileStepFn& step = {});
 // removed itself, never followed.
 void DeleteTree(std::string_view folder, const FileStepFn& step = {});
 
+// Deletes one of the procedure's own scratch folders (the safety copy, a
+// replaced backup) whole: the read-only attributes its files took over from
+// the database are cleared first at every level. DeleteTree would leave such
+// a file, and then no later copy could overwrite it.
+void DeleteScratchTree(std::string_view folder, const FileStepFn& step = {});
+
 // Deletes every plain file directly inside `folder`; subfolders and
 // read-only files stay.
 void DeleteFolderFiles(std::string_view folder, const FileStepFn& step = {});
