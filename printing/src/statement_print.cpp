@@ -41,15 +41,19 @@ void SetUpDialog(const StatementInput& input, PrintDialog& dialog) {
     dialog.SetPages(1, pages, 1, pages);
 }
 
-QString SuggestedPdfPath(const StatementInput& input) {
+QString SuggestedPdfPath(const StatementInput& input, const QString& lastFolder) {
     QString name = QStringLiteral("計算書");
     if (!input.debtor.trimmed().isEmpty()) name += u'_' + input.debtor.trimmed();
     // Characters no file name may hold on the desktops the program runs on.
     for (QChar& c : name) {
         if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20) c = u'_';
     }
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(name + QStringLiteral(".pdf"));
+    QString folder = lastFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    }
+    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
 }
 
 QString AskForFile(PrintServices& services, QWidget* parent, const QString& caption, const QString& suggested) {
@@ -118,7 +122,8 @@ void PrintStatement(const StatementInput& input, bool preview, PrintServices& se
 }
 
 bool SaveStatementPdf(const StatementInput& input, PrintServices& services, QWidget* parent) {
-    QString path = AskForFile(services, parent, QStringLiteral("計算書をPDFファイルに保存"), SuggestedPdfPath(input));
+    QString path = AskForFile(services, parent, QStringLiteral("計算書をPDFファイルに保存"),
+                              SuggestedPdfPath(input, services.lastPdfFolder));
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
     try {
@@ -128,6 +133,7 @@ bool SaveStatementPdf(const StatementInput& input, PrintServices& services, QWid
         services.messages.Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
         return false;
     }
+    services.lastPdfFolder = QFileInfo(path).absolutePath();
     services.messages.Show(platform::MessageType::Information, platform::Buttons::Ok,
                            ("PDFファイルに保存しました。\r\n" + QDir::toNativeSeparators(path)).toStdString());
     return true;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QToolButton>
 #include <filesystem>
@@ -161,6 +162,10 @@ TEST_F(StatementPrinting, ThePreviewSavesThePdfWhereTheUserChooses) {
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_EQ(messages.Shown()[0].type, platform::MessageType::Information);
     EXPECT_FALSE(Printed());
+
+    // The next statement of the run is suggested in the folder just used.
+    EXPECT_TRUE(SaveStatementPdf(fixtures::NumberedStatement(3), services, nullptr));
+    EXPECT_EQ(QFileInfo(suggested).absolutePath(), QString::fromStdString(folder.path().string()));
 }
 
 TEST_F(StatementPrinting, APdfThatCannotBeWrittenIsReportedAndNothingIsLeft) {

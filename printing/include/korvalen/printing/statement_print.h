@@ -32,6 +32,9 @@ struct PrintServices {
     const platform::Clock& clock;
     // Empty: the desktop's file dialog.
     SaveFileChooser chooseSaveFile = {};
+    // Where the last statement PDF of this run went: the next one is
+    // suggested there (empty: the user's documents folder).
+    QString lastPdfFolder = {};
 };
 
 // A PDF that could not be written; what() is the message for the user.
