@@ -129,6 +129,11 @@ void TKorvBUF::BuildControls() {
     Animate1->setRange(0, 0);
     Animate1->setTextVisible(true);
     Animate1->setFixedWidth(170);
+    // Its place is kept while hidden, so the window does not widen when the
+    // work starts.
+    QSizePolicy keepPlace = Animate1->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    Animate1->setSizePolicy(keepPlace);
     Animate1->hide();
     topRow->addWidget(CloseBtn);
     topRow->addWidget(SBHint);

@@ -207,9 +207,13 @@ TEST_F(BackupDialog, ABackupThroughSaveBtnLeavesNoWayInWhileItRuns) {
     Edit("DirName1Edit")->setText(Q(backups));
     bool sawBusy = false;
     bool anyEnabled = false;
+    const QSize before = Dialog().size();
+    QSize during;
     // The animation appears when the work starts: look then, and try to get in.
     EventProbe probe(Find<QProgressBar>("Animate1"), QEvent::Show, [&] {
         sawBusy = Dialog().Busy();
+        QCoreApplication::processEvents();
+        during = Dialog().size();
         for (const char* name : {"SaveBtn", "OpenBtn", "CloseBtn", "Browse1Btn", "Browse2Btn"}) {
             anyEnabled = anyEnabled || Button(name)->isEnabled();
         }
@@ -221,6 +225,7 @@ TEST_F(BackupDialog, ABackupThroughSaveBtnLeavesNoWayInWhileItRuns) {
     QTest::mouseClick(Button("SaveBtn"), Qt::LeftButton);
     EXPECT_TRUE(sawBusy);
     EXPECT_FALSE(anyEnabled);
+    EXPECT_EQ(during, before);  // the window keeps its width while it works
     EXPECT_TRUE(Dialog().isVisible());
     EXPECT_FALSE(Dialog().Busy());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
