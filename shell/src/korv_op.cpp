@@ -17,6 +17,7 @@
 #include "korvalen/storage/text_limits.h"
 #include "korvalen/tablestore/errors.h"
 #include "korvalen/wizard/dialog_keys.h"
+#include "korvalen/wizard/fixed_size_window.h"
 
 namespace korvalen::shell {
 
@@ -42,7 +43,7 @@ TKorvOPF::TKorvOPF(const ShellServices& services, QWidget* parent)
     setAccessibleName(windowTitle());
     setFont(parts::FormFont());
     parts::PaintBackground(this, parts::kFormBackground);
-    setFixedSize(483, 299);
+    wizard::FixWindowSize(*this, 483, 299);
     BuildControls();
     FormCreate();
 
@@ -126,6 +127,9 @@ void TKorvOPF::FormCreate() {
     // with its address and port ready to edit.
     CheckBox5Click();
     SetBtn->setEnabled(false);
+    // The window opens on its first option, not on 閉じる, where a stray
+    // Space would close it.
+    CheckBox5->setFocus(Qt::OtherFocusReason);
 }
 
 void TKorvOPF::SetPanel3Enabled(bool on) {

@@ -123,6 +123,7 @@ TEST(OptionsDialogTest, OpensWithTheFormAndTheSettingsOfThisPc) {
     EXPECT_EQ(first.Edit("Edit3")->text(), "");
     EXPECT_EQ(first.Edit("Edit4")->text(), "80");
     EXPECT_FALSE(first.SetBtn()->isEnabled());
+    EXPECT_EQ(dialog.focusWidget(), first.Box("CheckBox5"));
     for (QWidget* widget : dialog.findChildren<QWidget*>()) {
         if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
