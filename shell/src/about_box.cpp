@@ -14,6 +14,7 @@
 #include "korvalen/shell/program_icon.h"
 #include "korvalen/storage/pc_list.h"
 #include "korvalen/wizard/dialog_keys.h"
+#include "korvalen/wizard/fixed_size_window.h"
 
 namespace korvalen::shell {
 
@@ -46,7 +47,7 @@ TKorvABF::TKorvABF(const ShellServices& services, QWidget* parent) : QDialog(par
     setAccessibleName(QStringLiteral("バージョン情報"));
     setFont(parts::FormFont(12));
     parts::PaintBackground(this, parts::kFormBackground);
-    setFixedSize(440, 296);
+    wizard::FixWindowSize(*this, 440, 296);
 
     Image1 = MakeLabel(this, "Image1", {}, QRect(16, 16, 32, 32));
     Image1->setAccessibleName(QStringLiteral("カドレアのアイコン"));

@@ -15,6 +15,7 @@
 #include "korvalen/platform/profile_file.h"
 #include "korvalen/shell/modal_result.h"
 #include "korvalen/storage/data_module.h"
+#include "korvalen/wizard/fixed_size_window.h"
 
 namespace korvalen::shell {
 
@@ -43,7 +44,7 @@ TKorvALF::TKorvALF(const ShellServices& services, std::string& lastChosenFolder,
     setAccessibleName(windowTitle());
     setFont(parts::FormFont());
     parts::PaintBackground(this, QColor(228, 228, 228));
-    setFixedSize(533, 262);
+    wizard::FixWindowSize(*this, 533, 262);
     BuildControls();
     FormCreate();
 

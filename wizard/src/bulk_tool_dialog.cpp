@@ -5,6 +5,7 @@
 #include "korvalen/platform/messages.h"
 #include "korvalen/printing/fonts.h"
 #include "korvalen/wizard/dialog_keys.h"
+#include "korvalen/wizard/fixed_size_window.h"
 
 namespace korvalen::wizard {
 namespace {
@@ -52,7 +53,7 @@ BulkToolDialog::BulkToolDialog(platform::MessageService& messages, HistoryPage& 
 BulkToolDialog::~BulkToolDialog() = default;
 
 void BulkToolDialog::FinishLayout(int width, int height) {
-    setFixedSize(width, height);
+    FixWindowSize(*this, width, height);
     PlaceOverWizard();
 }
 

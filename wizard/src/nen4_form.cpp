@@ -25,6 +25,7 @@
 #include "korvalen/wizard/date_input_library.h"
 #include "korvalen/wizard/date_picker.h"
 #include "korvalen/wizard/dialog_keys.h"
+#include "korvalen/wizard/fixed_size_window.h"
 #include "korvalen/wizard/my_label.h"
 #include "qt_text.h"
 
@@ -113,9 +114,8 @@ TNEN4F::~TNEN4F() = default;
 void TNEN4F::Build() {
     setObjectName(QStringLiteral("NEN4F"));
     setWindowTitle(QStringLiteral("日付入力方式の設定"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QString::fromUtf8(printing::kMsPGothic), 9));
-    setFixedSize(kClientWidth, kClientHeight);
+    FixWindowSize(*this, kClientWidth, kClientHeight);
 
     auto* heading = new QLabel(QStringLiteral("◆ 一般入力方式"), this);
     heading->setObjectName(QStringLiteral("Label1"));

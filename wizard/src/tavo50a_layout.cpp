@@ -15,6 +15,7 @@
 #include "korvalen/engine/day_count.h"
 #include "korvalen/printing/fonts.h"
 #include "korvalen/storage/schema.h"
+#include "korvalen/wizard/fixed_size_window.h"
 #include "korvalen/wizard/history_page.h"
 #include "korvalen/wizard/labeled_edit.h"
 #include "korvalen/wizard/num_edit.h"
@@ -102,7 +103,7 @@ void TTavo50AF::BuildWindow() {
     setObjectName(QStringLiteral("Tavo50AF"));
     setWindowTitle(QStringLiteral("引直計算の入力ウイザード"));
     setAccessibleName(windowTitle());
-    setFixedSize(kClientWidth, kClientHeight);
+    FixWindowSize(*this, kClientWidth, kClientHeight);
     setFont(PixelFont(kFontPixels));
     QPalette ground = palette();
     ground.setColor(QPalette::Window, QColor(212, 212, 200));
