@@ -48,16 +48,6 @@ struct Folder {
     tablestore::Database database;
 };
 
-std::int32_t ParseSeq(const std::string& text) {
-    std::int32_t seq = -1;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seq);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || seq < 0 ||
-        seq > storage::kHighestSeq) {
-        throw UsageError("事件番号（SEQ）は 0 から 32767 の整数で指定してください: " + text);
-    }
-    return seq;
-}
-
 storage::StoredCase LoadExisting(tablestore::Database& database, std::int32_t seq) {
     auto stored = storage::LoadCase(database, seq);
     if (!stored) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
@@ -101,6 +91,16 @@ std::string FieldText(const tablestore::Field& field) {
 }
 
 }  // namespace
+
+std::int32_t ParseSeq(const std::string& text) {
+    std::int32_t seq = -1;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seq);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || seq < 0 ||
+        seq > storage::kHighestSeq) {
+        throw UsageError("事件番号（SEQ）は 0 から 32767 の整数で指定してください: " + text);
+    }
+    return seq;
+}
 
 void RequireDatabase(const tablestore::Database& database, const std::string& folder) {
     for (const storage::TableLayout& layout : storage::AllTableLayouts()) {

@@ -4,6 +4,7 @@
 // tablestore::EngineError, and the entry point turns them into exit codes.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ using Arguments = std::vector<std::string>;
 // holds none of the tables: the commands would only report a missing table
 // there, or make files in it.
 void RequireDatabase(const tablestore::Database& database, const std::string& folder);
+
+// A case number (SEQ) as typed on the command line; a cli::UsageError when
+// it is no whole number from 0 to 32767.
+std::int32_t ParseSeq(const std::string& text);
 
 int Init(const Arguments& args, std::ostream& out);
 int List(const Arguments& args, std::ostream& out);

@@ -1,5 +1,7 @@
 #include "print_command.h"
 
+#include "commands.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -52,21 +54,11 @@ printing::PageRange ParsePages(std::string_view text) {
     return {*from, *to};
 }
 
-std::int32_t ParseCaseNumber(const std::string& text) {
-    std::int32_t seq = -1;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seq);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || seq < 0 ||
-        seq > storage::kHighestSeq) {
-        throw UsageError("事件番号（SEQ）は 0 から 32767 の整数で指定してください: " + text);
-    }
-    return seq;
-}
-
 PrintRequest ParseRequest(const Arguments& args) {
     if (args.size() < 2) throw UsageError(kPrintUsage);
     PrintRequest request;
     request.folder = args[0];
-    request.seq = ParseCaseNumber(args[1]);
+    request.seq = ParseSeq(args[1]);
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& argument = args[i];
         if (argument == "--pdf" || argument.starts_with("--pdf=")) {
