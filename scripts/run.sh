@@ -2,7 +2,7 @@
 # The main job: sets up, builds the program カドレア (Korvalen), installs its
 # program folder for this user and starts it. Without a display it says so
 # and runs the headless demonstration instead: the sample case imported
-# into a demo database, and its tables printed.
+# into a demo database, its tables printed and its statement written as PDF.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ./scripts/setup.sh
