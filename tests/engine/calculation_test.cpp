@@ -11,7 +11,7 @@ namespace korvalen::engine {
 namespace {
 
 using fixtures::Day;
-using fixtures::EntrySpec;
+using fixtures::EntryRow;
 using fixtures::MakeHistory;
 
 // The cells of one entry's row that carry figures, as the table shows them.
@@ -50,13 +50,13 @@ CaseRecord With(CaseRecord c, auto change) {
     return c;
 }
 
-const std::vector<EntrySpec> kThreeEntries = {
+const std::vector<EntryRow> kThreeEntries = {
     {"2005-01-10", 300000, 0}, {"2005-02-10", 0, 20000}, {"2005-03-10", 0, 20000}};
-const std::vector<EntrySpec> kOverpaid = {
+const std::vector<EntryRow> kOverpaid = {
     {"2005-01-10", 50000, 0}, {"2005-03-10", 0, 60000}, {"2005-06-10", 30000, 0}, {"2005-07-10", 0, 10000}};
 
 // A loan at 29.2 % whose contract was cut to 15 % for two periods.
-const std::vector<EntrySpec> kPassingCut = {{"2005-01-10", 300000, 0, 29.2},
+const std::vector<EntryRow> kPassingCut = {{"2005-01-10", 300000, 0, 29.2},
                                             {"2005-02-10", 0, 20000, 29.2},
                                             {"2005-03-10", 0, 20000, 15},
                                             {"2005-04-10", 0, 20000, 15},
@@ -74,7 +74,7 @@ struct Scenario {
     const char* name;
     CalculationKind kind;
     CaseRecord settings;
-    std::vector<EntrySpec> history;
+    std::vector<EntryRow> history;
     std::vector<RowText> rows;
 };
 
@@ -257,7 +257,7 @@ TEST(RunCalculation, TableShapeAndPadding) {
     EXPECT_EQ(recalc.columnCount(), 11);
     EXPECT_EQ(recalc.cell(0, 10), "未払過払利息");
 
-    std::vector<EntrySpec> many;
+    std::vector<EntryRow> many;
     for (int i = 0; i < 60; ++i) many.push_back({i % 2 ? "2005-02-10" : "2005-01-10", 1000, 0});
     auto manyEntries = MakeHistory(many);
     EXPECT_EQ(RunCalculation(kLender, manyEntries, BaseCase()).rowCount(), 61);

@@ -11,7 +11,7 @@
 namespace korvalen::engine {
 namespace {
 
-using fixtures::EntrySpec;
+using fixtures::EntryRow;
 using fixtures::MakeHistory;
 
 CaseRecord SummaryCase(int seisanKind) {
@@ -27,7 +27,7 @@ TEST(SummariseClaim, PrintsWhatTheLastRowOfTheRecalculationMeans) {
     struct Case {
         const char* name;
         int seisanKind;
-        std::vector<EntrySpec> history;
+        std::vector<EntryRow> history;
         ClaimKind kind;
         std::vector<std::string> lines;
     };

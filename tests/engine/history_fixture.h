@@ -16,7 +16,7 @@ inline DayNumber Day(const char* text) {
     return *day;
 }
 
-struct EntrySpec {
+struct EntryRow {
     const char* date;
     std::int32_t borrowing;
     std::int32_t repayment;
@@ -24,15 +24,15 @@ struct EntrySpec {
 };
 
 // Entries in the given order, numbered 0, 1, 2, ... as typed.
-inline HistoryList MakeHistory(const std::vector<EntrySpec>& specs) {
+inline HistoryList MakeHistory(const std::vector<EntryRow>& rows) {
     HistoryList list;
-    for (const auto& spec : specs) {
+    for (const auto& row : rows) {
         auto entry = std::make_unique<HistoryEntry>();
-        entry->date = Day(spec.date);
+        entry->date = Day(row.date);
         entry->order = static_cast<std::int32_t>(list.size());
-        entry->borrowing = spec.borrowing;
-        entry->repayment = spec.repayment;
-        entry->rate = RateToFixed(spec.ratePercent);
+        entry->borrowing = row.borrowing;
+        entry->repayment = row.repayment;
+        entry->rate = RateToFixed(row.ratePercent);
         list.push_back(std::move(entry));
     }
     return list;
