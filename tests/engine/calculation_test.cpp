@@ -57,10 +57,10 @@ const std::vector<EntryRow> kOverpaid = {
 
 // A loan at 29.2 % whose contract was cut to 15 % for two periods.
 const std::vector<EntryRow> kPassingCut = {{"2005-01-10", 300000, 0, 29.2},
-                                            {"2005-02-10", 0, 20000, 29.2},
-                                            {"2005-03-10", 0, 20000, 15},
-                                            {"2005-04-10", 0, 20000, 15},
-                                            {"2005-05-10", 0, 20000, 29.2}};
+                                           {"2005-02-10", 0, 20000, 29.2},
+                                           {"2005-03-10", 0, 20000, 15},
+                                           {"2005-04-10", 0, 20000, 15},
+                                           {"2005-05-10", 0, 20000, 29.2}};
 
 CaseRecord OverpaidCase(int seisanKind, bool firstDay) {
     return With(BaseCase(), [&](CaseRecord& c) {
