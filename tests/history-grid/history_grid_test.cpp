@@ -92,6 +92,44 @@ TEST(HistoryGridTyping, ChangingARowChangesItsEntryInPlace) {
     EXPECT_EQ(f.grid.RepaymentTotal(), 45000);
 }
 
+// The grid shows three decimals of a rate; a pasted or imported entry may
+// hold four, and neither editing its row nor typing the row below rounds it.
+TEST(HistoryGridTyping, ARateWithFourDecimalsSurvivesEditsOfItsRowAndPassesToTheRowBelow) {
+    GridFixture f("2006-01-10,100000,0,18.1235\n");
+    ASSERT_EQ(f.list[0]->rate, 181235);
+    ASSERT_THAT(f.RowTexts(1), ElementsAre("06/01/10", "100,000", "0", "18.124%"));
+    f.MoveTo(kRepaymentCol, 1);
+    f.Type("1000");
+    f.Press(GridKey::Tab);
+    EXPECT_EQ(f.list[0]->repayment, 1000);
+    EXPECT_EQ(f.list[0]->rate, 181235);
+
+    f.MoveTo(kDateCol, 2);
+    f.Type("06/02/10");
+    f.Type("0");
+    f.Type("5000");
+    f.Press(GridKey::Tab);
+    ASSERT_EQ(f.list.size(), 2u);
+    EXPECT_EQ(f.list[1]->rate, 181235);
+}
+
+// A rate refused in the last entry's row stays typed there; a new row below
+// still takes that entry's stored rate instead of failing on the text.
+TEST(HistoryGridTyping, ARefusedRateAboveDoesNotStopTheNextRow) {
+    GridFixture f("2006-01-10,100000,0\n");
+    f.MoveTo(kRateCol, 1);
+    f.Type("100000000000");
+    ASSERT_EQ(f.messages.Shown().size(), 1u);
+    EXPECT_EQ(f.list[0]->rate, 292000);
+    f.MoveTo(kDateCol, 2);
+    f.Type("06/02/10");
+    f.Type("0");
+    f.Type("5000");
+    f.Press(GridKey::Tab);
+    ASSERT_EQ(f.list.size(), 2u);
+    EXPECT_EQ(f.list[1]->rate, 292000);
+}
+
 struct RefusedDate {
     const char* name;
     const char* typed;

@@ -1,7 +1,6 @@
 #include "korvalen/wizard/history_grid.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "korvalen/engine/day_count.h"
 #include "korvalen/engine/errors.h"
@@ -110,7 +109,12 @@ std::optional<HistoryGrid::RowFigures> HistoryGrid::ReadFigures(int row) {
         col = kRepaymentCol;
         figures.repayment = engine::ParseAmountText(CellText({kRepaymentCol, row}));
         col = kRateCol;
-        figures.rate = engine::RateToFixed(engine::ParseRateText(CellText({kRateCol, row})));
+        // An untouched rate cell keeps its entry's own rate: the cell shows
+        // three decimals, and a pasted or imported rate may have four.
+        const Row& shown = RowAt(row);
+        figures.rate = shown.entry != nullptr && !shown.typed[static_cast<std::size_t>(kRateCol - 1)]
+                           ? shown.entry->rate
+                           : engine::RateToFixed(engine::ParseRateText(CellText({kRateCol, row})));
         return figures;
     } catch (const engine::ConversionError& e) {
         // Too many digits for the figure's width: nothing is taken, and the
@@ -124,32 +128,17 @@ bool HistoryGrid::CommitRow(int col, int row, bool fromMouse, GridKey key) {
     refused_ = false;
     if (list_ == nullptr || !IsDataCell({col, row})) return false;
     const std::string d = CellText({kDateCol, row});
-    std::optional<engine::DayNumber> date;
-
-    if (col == kDateCol) {
-        if (d.empty()) return false;
-        if (d == kEmptyDateText) {
-            SetTyped({kDateCol, row}, {});
-            return false;
-        }
-        date = CheckedDate(d, row);
-        if (!date) return false;
-    }
-    if (d.empty()) {
-        PlaceCursor({kDateCol, row});
-        return false;
-    }
-    if (d == kEmptyDateText) {
-        SetTyped({kDateCol, row}, {});
-        PlaceCursor({kDateCol, row});
+    // A row without a date takes nothing; from another column the cursor
+    // goes back to the date cell.
+    if (d.empty() || d == kEmptyDateText) {
+        if (!d.empty()) SetTyped({kDateCol, row}, {});
+        if (col != kDateCol) PlaceCursor({kDateCol, row});
         return false;
     }
     // A date typed and left without its own commit (the anchor in another
     // column) is checked all the same before it becomes an entry's date.
-    if (!date) {
-        date = CheckedDate(d, row);
-        if (!date) return false;
-    }
+    const std::optional<engine::DayNumber> date = CheckedDate(d, row);
+    if (!date) return false;
 
     int target = row;
     engine::HistoryEntry* entry = RowAt(row).entry;
@@ -177,7 +166,9 @@ bool HistoryGrid::CommitRow(int col, int row, bool fromMouse, GridKey key) {
         if (target == 1) {
             created->rate = figures->rate != 0 ? figures->rate : engine::RateToFixed(contractRate_);
         } else {
-            created->rate = engine::RateToFixed(engine::ParseRateText(CellText({kRateCol, target - 1})));
+            // The rate of the entry above, exactly as stored (its row is
+            // always an entry: new entries go right under the last one).
+            created->rate = RowAt(target - 1).entry->rate;
         }
         created->order = target;
         if (target != row) {
@@ -187,8 +178,7 @@ bool HistoryGrid::CommitRow(int col, int row, bool fromMouse, GridKey key) {
         list_->push_back(std::move(created));
     }
 
-    leapReference_ = *date;
-    RedisplayHistory(col, key);
+    RedisplayHistory(col, key, *date);
 
     if (!fromMouse) {
         GridCell next = col == kRateCol ? GridCell{kDateCol, target + 1} : GridCell{col + 1, target};
@@ -199,14 +189,15 @@ bool HistoryGrid::CommitRow(int col, int row, bool fromMouse, GridKey key) {
     return true;
 }
 
-void HistoryGrid::RedisplayHistory(int col, GridKey key) {
+void HistoryGrid::RedisplayHistory(int col, GridKey key, std::optional<engine::DayNumber> leapReference) {
     if (list_ == nullptr) return;
     if (col == kRateCol || key == GridKey::Down) engine::SortHistory(*list_, inputOrder_ ? 1 : 0);
     WriteRowsFromList();
     UpdateTotals();
-    const std::optional<engine::DayNumber> reference = std::exchange(leapReference_, std::nullopt);
-    if (col == kRateCol && reference) {
-        for (const std::string& warning : engine::LeapYearWarnings(*list_, *reference)) messages_.ShowPlain(warning);
+    if (col == kRateCol && leapReference) {
+        for (const std::string& warning : engine::LeapYearWarnings(*list_, *leapReference)) {
+            messages_.ShowPlain(warning);
+        }
     }
 }
 
@@ -230,12 +221,6 @@ void HistoryGrid::WriteRowsFromList() {
         }
     }
     NotifyRows(1, last);
-}
-
-void HistoryGrid::WriteRow(int row) {
-    if (row < 1 || row > kHistoryGridRows) return;
-    RowAt(row).typed = {};
-    NotifyRows(row, row);
 }
 
 void HistoryGrid::WriteCell(GridCell cell) {
@@ -297,8 +282,9 @@ void HistoryGrid::AskToDelete(int row) {
 
 void HistoryGrid::SameDayOptionToggled(bool checked) {
     inputOrder_ = checked;
-    if (const engine::HistoryEntry* current = RowEntry(cursor_.row)) leapReference_ = current->date;
-    RedisplayHistory(kRateCol, GridKey::None);
+    const engine::HistoryEntry* current = RowEntry(cursor_.row);
+    RedisplayHistory(kRateCol, GridKey::None,
+                     current != nullptr ? std::optional<engine::DayNumber>(current->date) : std::nullopt);
 }
 
 bool HistoryGrid::Paste(std::string_view text) {

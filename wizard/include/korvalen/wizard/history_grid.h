@@ -94,7 +94,6 @@ public:
     void SetCursor(GridCell cell) { cursor_ = cell; }
     // The cell whose row a click elsewhere commits.
     GridCell Anchor() const { return anchor_; }
-    void SetAnchor(GridCell cell) { anchor_ = cell; }
 
     // Takes the typed row over into the history list; true when it did.
     bool CommitRow(int col, int row, bool fromMouse, GridKey key);
@@ -106,7 +105,8 @@ public:
     // committed entry's date, or for the same-day option the date of the
     // cursor row's entry: the warning concerns what the user just did, and a
     // long history does not answer every rate with a box per year end.
-    void RedisplayHistory(int col, GridKey key);
+    // Without a reference date no warning is shown.
+    void RedisplayHistory(int col, GridKey key, std::optional<engine::DayNumber> leapReference = std::nullopt);
     // Empties every data cell and every row's entry reference; the row
     // numbers stay.
     void ClearGrid();
@@ -114,8 +114,6 @@ public:
     // and show them; rows below that still referred to an entry are emptied.
     // No re-sort and no totals: the bulk tools write the grid this way.
     void WriteRowsFromList();
-    // Shows a row's entry anew (after a bulk tool changed the entry).
-    void WriteRow(int row);
     // Shows one field of a row's entry anew, dropping only what was typed
     // in that cell: a bulk tool changed that field, and what the user typed
     // elsewhere in the row is still to be taken over.
@@ -175,7 +173,6 @@ private:
     engine::DayNumber startDay_ = 0;
     double contractRate_ = 0;
     bool inputOrder_ = false;
-    std::optional<engine::DayNumber> leapReference_;  // for the next rate redisplay
     std::vector<Row> rows_;
     GridCell cursor_{kDateCol, 1};
     GridCell anchor_{kDateCol, 1};

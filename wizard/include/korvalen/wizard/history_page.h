@@ -55,7 +55,7 @@ public:
     bool CommitTypedRow();
 
     // The grid's rules, for the bulk tools: they write rows with
-    // WriteRowsFromList, ClearGrid, WriteRow and UpdateTotals.
+    // WriteRowsFromList, WriteCell, ClearGrid and UpdateTotals.
     HistoryGrid& Grid() { return grid_; }
     HistoryGridView* StringGrid2() const { return view_; }
 
