@@ -338,7 +338,9 @@ TEST(WizardNewCase, OffersOnlyNewCreationAndLeavesTheStartPageBehindTheNamesPage
 
 TEST(WizardChange, ACaseNoLongerStoredOpensEmptyAsANewOne) {
     WizardPc f;
-    f.Opened(WizardOpening::Change, 9);
+    TTavo50AF& wizard = f.Opened(WizardOpening::Change, 9);
+    EXPECT_EQ(wizard.Mode(), WizardMode::New);
+    EXPECT_TRUE(f.Find<QRadioButton>("RadioButton6")->isChecked());
     EXPECT_EQ(f.Find<QLineEdit>("LabeledEdit1")->text(), QString());
     EXPECT_FALSE(f.Find<QRadioButton>("RadioButton3")->isEnabled());
     EXPECT_TRUE(f.Find<QRadioButton>("RadioButton6")->isEnabled());

@@ -12,8 +12,9 @@ void WizardLauncher::Prepare(TTavo50AF& wizard, WizardOpening opening, const T_S
             wizard.OpenAt(kNamesPage, {kStartPage});
             break;
         case WizardOpening::Change:
-            wizard.LoadCase();
-            wizard.SelectMode(WizardMode::Change);
+            // A case another PC deleted meanwhile opens as a new one: saving
+            // it as a change would bring it back under its old number.
+            if (wizard.LoadCase()) wizard.SelectMode(WizardMode::Change);
             wizard.OpenAt(kNamesPage, {kStartPage});
             break;
         case WizardOpening::Reference:
