@@ -165,6 +165,26 @@ TEST_F(BothTools, RefuseEachKindOfBadInputAlike) {
     }
 }
 
+// The other commands quote what the user typed the same way: no terminal
+// control sequence reaches the screen.
+TEST_F(BothTools, PrintAndBackupQuoteTheArgumentsTheyRefuse) {
+    const std::string control = "\x1B[2J";
+    struct Bad {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    const Bad cases[] = {
+        {{"print", database, "0", "--pdf", root.folder() + "x.pdf", "--pages=" + control}, "\\x1B[2J"},
+        {{"print", database, "0", "--pdf", root.folder() + "x.pdf", "--x" + control}, "--x\\x1B[2J"},
+        {{"backup", database, root.folder(), "--name=a/" + control}, "\\x1B[2J"},
+        {{"backup", database, root.folder(), "--x" + control}, "--x\\x1B[2J"},
+    };
+    for (const Bad& bad : cases) {
+        SCOPED_TRACE(bad.args.back());
+        ExpectRefused(Spawn(kBin + "/korvalen-db", bad.args), "korvalen-db", bad.says);
+    }
+}
+
 TEST_F(BothTools, ReadAWholeCase) {
     // The most entries a case holds are read by both and stored.
     const std::string file = (root.path() / "full.csv").string();

@@ -1,5 +1,7 @@
 #include "backup_commands.h"
 
+#include "commands.h"
+
 #include <unistd.h>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +11,7 @@
 #include "korvalen/backup/file_utils.h"
 #include "korvalen/backup/restore_mark.h"
 #include "korvalen/cli/case_options.h"
+#include "korvalen/engine/message_text.h"
 #include "korvalen/platform/clock.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/platform/paths.h"
@@ -32,11 +35,6 @@ constexpr std::string_view kUsage =
     "                                           （--lzh/--cab: そのフォルダ内に書庫を一つ作る）\n"
     "  korvalen-db restore FOLDER SOURCE        バックアップフォルダまたは LZH 書庫から復元する\n";
 
-std::string Lines(std::string text) {
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
-    return text;
-}
-
 // The dialog's boxes on a terminal: warnings and questions on stderr,
 // notices on the command's output; a question is answered as the flags say.
 class TerminalMessages final : public platform::MessageService {
@@ -47,15 +45,15 @@ public:
     void ShowPlain(const std::string& text) override { Show(MessageType::Plain, Buttons::Ok, text); }
     Answer Show(MessageType type, Buttons buttons, const std::string& text) override {
         if (buttons == Buttons::Yes || type == MessageType::Information) {
-            out_ << Lines(text) << '\n';
+            out_ << UnixLineBreaks(text) << '\n';
             return buttons == Buttons::Yes ? Answer::Yes : Answer::Ok;
         }
         if (buttons == Buttons::Ok) {
-            std::cerr << "korvalen-db: " << Lines(text) << '\n';
+            std::cerr << "korvalen-db: " << UnixLineBreaks(text) << '\n';
             return Answer::Ok;
         }
         if (answerOk_) return Answer::Ok;
-        std::cerr << "korvalen-db: " << Lines(text) << '\n' << declined_ << '\n';
+        std::cerr << "korvalen-db: " << UnixLineBreaks(text) << '\n' << declined_ << '\n';
         return Answer::Cancel;
     }
 
@@ -111,8 +109,7 @@ std::string AbsoluteFolder(const std::string& folder) {
 // A restore cut off may have left the folder without its case table; the
 // restore that takes it up is the one command that accepts it so.
 std::string DatabaseFolderArgument(const std::string& folder) {
-    if (!platform::FolderExists(folder)) throw UsageError("データベースフォルダがありません: " + folder);
-    const std::string absolute = AbsoluteFolder(folder);
+    const std::string absolute = AbsoluteFolder(ExistingFolder(folder));
     if (!platform::FileExists(absolute + "SinseiT13.dat") && !backup::FindInterruptedRestore(absolute))
         throw UsageError("データベースフォルダではありません（SinseiT13.dat がありません）: " + folder);
     return absolute;
@@ -150,9 +147,10 @@ int Backup(const Arguments& args, std::ostream& out) {
         } else if (argument.starts_with("--name=")) {
             name.assign(argument, 7);
             if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
-                throw UsageError("--name にはフォルダ名だけを指定して下さい: " + argument);
+                throw UsageError("--name にはフォルダ名だけを指定して下さい: " + engine::QuoteInMessage(argument));
         } else {
-            throw UsageError("不明な引数です: " + argument + "（使えるもの: --lzh --cab --name= --overwrite）");
+            throw UsageError("不明な引数です: " + engine::QuoteInMessage(argument) +
+                             "（使えるもの: --lzh --cab --name= --overwrite）");
         }
     }
     const platform::SystemClock clock;
@@ -198,7 +196,7 @@ std::optional<int> RefuseInterruptedRestore(std::string_view command, const Argu
     if (command == "restore" || args.empty()) return std::nullopt;
     const auto notice = backup::InterruptedRestoreNotice(AbsoluteFolder(args[0]));
     if (!notice) return std::nullopt;
-    std::cerr << "korvalen-db: " << Lines(*notice) << '\n'
+    std::cerr << "korvalen-db: " << UnixLineBreaks(*notice) << '\n'
               << "korvalen-db: korvalen-db restore " << args[0] << " バックアップ でも復元をやり直せます。\n";
     return command == "check" ? kProblemsFound : kEngineError;
 }

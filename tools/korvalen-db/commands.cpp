@@ -33,27 +33,6 @@ void ExpectCount(const Arguments& args, std::size_t count, std::string_view shap
     if (args.size() != count) throw UsageError("引数が違います。使い方: korvalen-db " + std::string(shape));
 }
 
-// Every command but init works on a folder that is already there.
-std::string ExistingFolder(const std::string& folder) {
-    if (!platform::FolderExists(folder)) throw UsageError("データベースフォルダがありません: " + folder);
-    return folder;
-}
-
-// ... and that holds a database.
-struct Folder {
-    explicit Folder(const std::string& path) {
-        database.setDirectory(ExistingFolder(path));
-        RequireDatabase(database, path);
-    }
-    tablestore::Database database;
-};
-
-storage::StoredCase LoadExisting(tablestore::Database& database, std::int32_t seq) {
-    auto stored = storage::LoadCase(database, seq);
-    if (!stored) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
-    return std::move(*stored);
-}
-
 // A text option of import: "--name=value", or nothing when the argument is
 // another one.
 std::optional<std::string> TextOption(std::string_view argument, std::string_view name, cli::CaseOptions& options) {
@@ -91,6 +70,27 @@ std::string FieldText(const tablestore::Field& field) {
 }
 
 }  // namespace
+
+std::string ExistingFolder(const std::string& folder) {
+    if (!platform::FolderExists(folder)) throw UsageError("データベースフォルダがありません: " + folder);
+    return folder;
+}
+
+Folder::Folder(const std::string& path) {
+    database.setDirectory(ExistingFolder(path));
+    RequireDatabase(database, path);
+}
+
+storage::StoredCase LoadExisting(tablestore::Database& database, std::int32_t seq) {
+    auto stored = storage::LoadCase(database, seq);
+    if (!stored) throw UsageError("事件番号 " + std::to_string(seq) + " の事件はありません。");
+    return std::move(*stored);
+}
+
+std::string UnixLineBreaks(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    return text;
+}
 
 std::int32_t ParseSeq(const std::string& text) {
     std::int32_t seq = -1;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "korvalen/storage/case_store.h"
 #include "korvalen/tablestore/database.h"
 
 namespace korvalen::dbtool {
@@ -24,6 +25,22 @@ using Arguments = std::vector<std::string>;
 // holds none of the tables: the commands would only report a missing table
 // there, or make files in it.
 void RequireDatabase(const tablestore::Database& database, const std::string& folder);
+
+// Every command but init works on a folder that is already there: its
+// path, or a cli::UsageError.
+std::string ExistingFolder(const std::string& folder);
+
+// ... and that holds a database (RequireDatabase).
+struct Folder {
+    explicit Folder(const std::string& path);
+    tablestore::Database database;
+};
+
+// The stored case, or a cli::UsageError naming the number.
+storage::StoredCase LoadExisting(tablestore::Database& database, std::int32_t seq);
+
+// The program's messages break lines the Windows way; a terminal wants LF.
+std::string UnixLineBreaks(std::string text);
 
 // A case number (SEQ) as typed on the command line; a cli::UsageError when
 // it is no whole number from 0 to 32767.

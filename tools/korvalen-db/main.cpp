@@ -54,10 +54,8 @@ const std::map<std::string_view, Command>& Commands() {
     return commands;
 }
 
-int Fail(int code, std::string message) {
-    // The program's messages break lines the Windows way.
-    for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;) message.replace(at, 2, "\n");
-    std::cerr << "korvalen-db: " << message << '\n';
+int Fail(int code, const std::string& message) {
+    std::cerr << "korvalen-db: " << dbtool::UnixLineBreaks(message) << '\n';
     return code;
 }
 

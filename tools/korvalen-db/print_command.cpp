@@ -12,6 +12,7 @@
 
 #include "korvalen/cli/case_options.h"
 #include "korvalen/engine/calculation.h"
+#include "korvalen/engine/message_text.h"
 #include "korvalen/platform/errors.h"
 #include "korvalen/platform/file_ops.h"
 #include "korvalen/printing/fonts.h"
@@ -49,7 +50,7 @@ printing::PageRange ParsePages(std::string_view text) {
     const auto to = dash == std::string_view::npos ? std::nullopt : PageNumber(text.substr(dash + 1));
     if (!from || !to || *from > *to) {
         throw UsageError("--pages は「開始ページ-終了ページ」（1 以上、開始 ≦ 終了）で指定してください: " +
-                         std::string(text));
+                         engine::QuoteInMessage(text));
     }
     return {*from, *to};
 }
@@ -76,7 +77,7 @@ PrintRequest ParseRequest(const Arguments& args) {
         } else if (argument == "--western") {
             request.western = true;
         } else {
-            throw UsageError("不明な引数です: " + argument + "（" + kPrintUsage + "）");
+            throw UsageError("不明な引数です: " + engine::QuoteInMessage(argument) + "（" + kPrintUsage + "）");
         }
     }
     if (request.pdf.empty()) throw UsageError(std::string("--pdf FILE を指定してください。") + kPrintUsage);
@@ -117,18 +118,13 @@ int Print(const Arguments& args, std::ostream&) {
         throw UsageError("PDF の保存先のフォルダがありません: " + target.absolutePath().toStdString());
     if (target.isDir()) throw UsageError("PDF の保存先がフォルダです: " + request.pdf);
 
-    if (!platform::FolderExists(request.folder))
-        throw UsageError("データベースフォルダがありません: " + request.folder);
-    tablestore::Database database;
-    database.setDirectory(request.folder);
-    RequireDatabase(database, request.folder);
-    auto stored = storage::LoadCase(database, request.seq);
-    if (!stored) throw UsageError("事件番号 " + std::to_string(request.seq) + " の事件はありません。");
-    if (stored->history.empty())
+    Folder folder(request.folder);
+    const storage::StoredCase stored = LoadExisting(folder.database, request.seq);
+    if (stored.history.empty())
         throw UsageError("事件番号 " + std::to_string(request.seq) + " の事件には取引がありません。");
 
     // As the wizard does: the recalculation runs on a copy of the history.
-    engine::HistoryList copy = engine::CopyHistory(stored->history);
+    engine::HistoryList copy = engine::CopyHistory(stored.history);
     engine::CalculationOptions options;
     options.westernCalendar = request.western;
     options.onWarning = [&](const engine::CalculationWarning& w) {
@@ -136,11 +132,11 @@ int Print(const Arguments& args, std::ostream&) {
                   << '\n';
     };
     const engine::ResultTable table =
-        engine::RunCalculation(engine::CalculationKind::Recalculation, copy, stored->header, options);
+        engine::RunCalculation(engine::CalculationKind::Recalculation, copy, stored.header, options);
 
     const auto app = StartGui();
     const printing::StatementInput input =
-        printing::StatementFrom(stored->header, table, static_cast<int>(stored->history.size()), request.western);
+        printing::StatementFrom(stored.header, table, static_cast<int>(stored.history.size()), request.western);
     const int pages = printing::StatementPageCount(input);
     const printing::PageRange range = request.pages.value_or(printing::PageRange{1, pages});
     if (range.to > pages) {
