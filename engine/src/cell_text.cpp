@@ -62,12 +62,6 @@ char* WriteUnsigned(char* out, std::uint64_t value) { return WriteGrouped(out, v
 // Steps up to this many days are walked from the date before.
 constexpr std::int64_t kMaxStep = 400;
 
-int MonthLength(int year, int month) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 // The last two digits of a value that is normally 0 to 99.
 char* WriteTwoDigits(char* out, int value) {
     out[0] = static_cast<char>('0' + value / 10 % 10);
@@ -132,7 +126,7 @@ CivilDate ResultDateWriter::CivilOf(DayNumber day) {
         int dayOfMonth = last_.day + static_cast<int>(ahead);
         int month = last_.month;
         int year = last_.year;
-        for (int length = MonthLength(year, month); dayOfMonth > length; length = MonthLength(year, month)) {
+        for (int length = DaysInMonth(year, month); dayOfMonth > length; length = DaysInMonth(year, month)) {
             dayOfMonth -= length;
             if (++month > 12) {
                 month = 1;

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdio>
 #include <limits>
-#include <utility>
 
 #include "cell_text.h"
 #include "korvalen/engine/eras.h"
@@ -32,11 +31,6 @@ std::string CellText(Writer write) {
 }
 
 }  // namespace
-
-void AppendAmount(std::string& out, std::int64_t yen) {
-    char text[kMaxCellText];
-    out.append(text, WriteAmount(text, yen));
-}
 
 std::string FormatAmount(std::int64_t yen) {
     return CellText([&](char* out) { return WriteAmount(out, yen); });

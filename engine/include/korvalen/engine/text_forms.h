@@ -13,8 +13,6 @@ namespace korvalen::engine {
 
 // "#,##0": 1,234,567; a leading minus for negatives.
 std::string FormatAmount(std::int64_t yen);
-// FormatAmount's text appended to `out`, for callers that build many cells.
-void AppendAmount(std::string& out, std::int64_t yen);
 // "##0.000%" (history grid, messages): 29.200%.
 std::string FormatGridRate(FixedRate rate);
 // "#0.000" (result tables): 18.000.
