@@ -92,7 +92,7 @@ QImage ComposeScreenPrintPreview(const QImage& capture, const QString& heading, 
     SetPrintTarget(kScreenImageDpi, kScreenImageDpi, width, height);
     QPainter painter(&page);
     if (capture.width() <= width && capture.height() <= height) {
-        painter.drawImage(QPoint(UnitX(200), UnitX(150)), capture);
+        painter.drawImage(QPoint(UnitX(200), UnitY(150)), capture);
     } else {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRect(QPoint(50, 50), QPoint(width - 50 - 1, height - 50 - 1)), capture);
@@ -141,6 +141,8 @@ void ScreenPrint(QWidget* window, PrintServices& services) {
         preview.resize(kPreviewDesignWidth, kPreviewDesignHeight);
     }
     if (preview.ShowModal() != PreviewAnswer::Print) return;
+    // The one print dialog of the run still holds the last statement's pages.
+    services.printDialog.SetPages(1, 1, 1, 1);
     if (!services.printDialog.Execute(&preview)) return;
     Print(capture, heading, date, landscape, services);
 }

@@ -171,7 +171,7 @@ void TTavPRVF::BuildControls() {
     Image1_->move(kImageLeft, kImageTop);
     Image1_->setMouseTracking(true);
     Image1_->setCursor(Qt::CrossCursor);
-    Image1_->installEventFilter(this);
+    // Its mouse events reach eventFilter through the application's filter.
     ScrollBox1_->setWidget(canvas);
     layout->addWidget(ScrollBox1_, 1);
 

@@ -176,10 +176,17 @@ TEST_F(ScreenPrinting, PrintingFromThePreviewPutsTheWindowOnPaperInItsOrientatio
     PlainDialog window(700);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // A statement printed earlier in the run left its pages in the dialog.
+    dialog.SetPages(1, 21, 2, 2);
     dialog.answers.push_back({true});
     PreviewScript script;
     script.Then([](TTavPRVF& preview) { PreviewScript::Press(preview, "PrintBtn"); });
     ScreenPrint(&window, services);
+    ASSERT_EQ(dialog.seen.size(), 1u);
+    EXPECT_EQ(dialog.seen[0].minPage, 1);
+    EXPECT_EQ(dialog.seen[0].maxPage, 1);
+    EXPECT_EQ(dialog.seen[0].fromPage, 1);
+    EXPECT_EQ(dialog.seen[0].toPage, 1);
     ASSERT_TRUE(std::filesystem::exists(printed));
     const std::string info = fixtures::PdfInfo(printed);
     EXPECT_NE(info.find("Title:           データベースの設定画面の印刷"), std::string::npos);
