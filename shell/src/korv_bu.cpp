@@ -286,9 +286,6 @@ backup::BackupSetup TKorvBUF::MakeSetup() {
         if (refreshCaseList_) refreshCaseList_();
     };
     setup.disconnectDatabase = [this] { dataModule_->TableDatabase1().disconnect(); };
-    setup.freeDiskBytes = [this](const std::string& folder) {
-        return freeDiskBytes_ ? freeDiskBytes_(folder) : backup::FreeDiskBytes(folder);
-    };
     // The libraries only tell windows apart by this value.
     setup.window = reinterpret_cast<ArcWindow>(this);
     setup.lockTimeout = dataModule_->TableDatabase1().lockTimeout();
@@ -388,13 +385,11 @@ void TKorvBUF::SaveBtnClick() {
     } catch (const std::exception&) {
         // Only the work after the checks raises.
         SaveBtn->setEnabled(false);
-        BackDateLabel->setText(Q(procedure_->BackDate()));
         HandleError();
         return;
     }
     if (result.outcome == Outcome::Busy) return;
     if (result.checksPassed) SaveBtn->setEnabled(false);
-    BackDateLabel->setText(Q(procedure_->BackDate()));
     FocusField(result.focus);
     if (result.outcome == Outcome::Done) Message1Label->show();
 }

@@ -98,7 +98,8 @@ void TKorvOPF::BuildControls() {
     Label1->setBuddy(Edit3);
     Label2 = Named(new QLabel(QStringLiteral("ポート(&T)"), Panel3), "Label2", QStringLiteral("ポート"));
     Label2->setGeometry(16, 56, 80, 20);
-    Edit4 = Named(new QLineEdit(QString::number(kDefaultProxyPortNumber), Panel3), "Edit4", QStringLiteral("ポート"));
+    Edit4 =
+        Named(new QLineEdit(QString::number(storage::kDefaultProxyPort), Panel3), "Edit4", QStringLiteral("ポート"));
     Edit4->setGeometry(100, 54, 80, 22);
     Edit4->setMaxLength(kPortDigits);
     // Only typed digits get in: no input method, no pasting, no dropping.
@@ -177,7 +178,7 @@ bool TKorvOPF::Edit4KeyPress(QEvent* event) {
 bool TKorvOPF::SaveOptions() {
     const bool proxy = CheckBox21->isChecked();
     const std::string address = Edit3->text().trimmed().toStdString();
-    int port = kDefaultProxyPortNumber;
+    int port = storage::kDefaultProxyPort;
     if (proxy) {
         if (address.empty()) {
             services_.messages->Show(MessageType::Warning, Buttons::Ok, kNoAddress);
@@ -217,7 +218,7 @@ bool TKorvOPF::SaveOptions() {
     } else if (openingProxy_) {
         setting.SetOption("PROXY", false);
         setting.SetText("PROXY_ADDRESS", "");
-        setting.SetNumber("PROXY_PORT", kDefaultProxyPortNumber);
+        setting.SetNumber("PROXY_PORT", storage::kDefaultProxyPort);
     }
     services_.dataModule->StoreOptionsToTable();
     SetBtn->setEnabled(false);

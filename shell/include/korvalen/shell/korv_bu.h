@@ -55,7 +55,6 @@ public:
     // Ctrl+P: the screen print of the window.
     void SetPrintWindow(std::function<void(QWidget*)> print) { printWindow_ = std::move(print); }
     // Free bytes of a folder's volume (tests put in their own).
-    void SetFreeDiskBytes(std::function<std::uint64_t(const std::string&)> probe) { freeDiskBytes_ = std::move(probe); }
 
     bool Busy() const { return busy_ != backup::BusyState::Idle; }
 
@@ -103,7 +102,6 @@ private:
     SystemDesktopLinks systemLinks_;
     DesktopLinks* links_ = &systemLinks_;
     std::function<void(QWidget*)> printWindow_;
-    std::function<std::uint64_t(const std::string&)> freeDiskBytes_;
     std::unique_ptr<backup::BackupRestore> procedure_;
     backup::BusyState busy_ = backup::BusyState::Idle;
     QString currentFolder_;

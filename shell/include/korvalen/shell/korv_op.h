@@ -18,9 +18,6 @@ class QToolButton;
 
 namespace korvalen::shell {
 
-// The port that stands in for an empty one.
-inline constexpr int kDefaultProxyPortNumber = 80;
-
 class TKorvOPF final : public QDialog {
     Q_OBJECT
 public:
