@@ -251,10 +251,4 @@ const platform::Clock& ThisPcClock() {
     return clock;
 }
 
-std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::string& baseFolder,
-                                     const std::vector<std::string>& items, bool& abort,
-                                     const TFilterProgress& progress) {
-    return FilterFiles(options, baseFolder, items, abort, progress, ThisPcClock());
-}
-
 }  // namespace korvalen::backup

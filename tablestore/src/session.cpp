@@ -133,7 +133,7 @@ void Session::Connect(bool createAnchor) {
         sqlite3_close_v2(db);
         db = nullptr;
         rc = OpenMain({}, false, &db);
-        if (rc != SQLITE_OK) ThrowOpenFailure(db, rc, ":memory:");
+        if (rc != SQLITE_OK) ThrowOpenFailure(db, rc, {});  // in memory: no file to name
     } else if (rc != SQLITE_OK) {
         ThrowOpenFailure(db, rc, anchor);
     }

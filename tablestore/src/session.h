@@ -108,7 +108,6 @@ public:
     // otherwise give way again and again. SharingViolation once the lock
     // timeout has passed since the first attempt.
     void RestartRead();
-    bool Reading() const { return reading_; }
 
     // Runs one write: inside the transaction, or else as its own atomic and
     // durable step under the folder's write lock.

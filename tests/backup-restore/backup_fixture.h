@@ -138,8 +138,7 @@ inline void BlockTheRest(const std::string& source, const std::string& destinati
 class BackupDesk : public ::testing::Test {
 protected:
     void SetUp() override {
-        ArchiverLibraries::Reset();
-        ArchiverLibraries::SetSearchFolder(std::string(KORVALEN_BIN_DIR));
+        ShowTheArchivers();
         pc.clock.Set(platform::DayNumberOf(2024, 1, 5));
         pc.db().DataModuleCreate();
         pc.db().RegisterThisPc();

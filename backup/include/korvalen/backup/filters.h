@@ -55,9 +55,5 @@ std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::strin
                                      const TFilterProgress& progress, const platform::Clock& clock);
 // This PC's date, for callers that are given no clock.
 const platform::Clock& ThisPcClock();
-// The same with this PC's date.
-std::vector<std::string> FilterFiles(TArchiverOptions& options, const std::string& baseFolder,
-                                     const std::vector<std::string>& items, bool& abort,
-                                     const TFilterProgress& progress);
 
 }  // namespace korvalen::backup
