@@ -33,7 +33,6 @@ BulkToolDialog::BulkToolDialog(platform::MessageService& messages, HistoryPage& 
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(caption);
     setAccessibleName(caption);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QString::fromUtf8(printing::kMsPGothic), 9));
 
     SpeedButton1 = MakeSpeedButton(this, "SpeedButton1", QStringLiteral("閉じる(&C)"), 8);

@@ -1,9 +1,9 @@
 #include "korvalen/wizard/date_input_library.h"
 
 #include <QApplication>
-#include <algorithm>
 
 #include "date_window_helpers.h"
+#include "korvalen/engine/repayment_generation.h"
 #include "korvalen/platform/clock.h"
 #include "korvalen/platform/errors.h"
 #include "korvalen/platform/settings_store.h"
@@ -31,11 +31,7 @@ std::string RunForm(Form& form, int x, int y) {
 
 // The same day of the following month, or that month's last day.
 engine::DayNumber MonthAfter(engine::DayNumber day) {
-    const auto d = engine::CivilFromDayNumber(day);
-    const int year = d.month == 12 ? d.year + 1 : d.year;
-    const int month = d.month == 12 ? 1 : d.month + 1;
-    const engine::DayNumber next =
-        engine::DayNumberFromCivil(year, month, std::min(d.day, engine::DaysInMonth(year, month)));
+    const engine::DayNumber next = engine::AddMonths(day, 1);
     return IsInputDay(next) ? next : day;
 }
 
