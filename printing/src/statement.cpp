@@ -1,5 +1,7 @@
 #include "korvalen/printing/statement.h"
 
+#include <algorithm>
+
 #include <QBrush>
 #include <QFont>
 #include <QImage>
@@ -102,8 +104,8 @@ StatementInput StatementFrom(const engine::CaseRecord& header, const engine::Res
     }
     input.startBalance = header.START_KARI;
     input.headings = RowOf(recalculation, 0);
-    input.rows.reserve(static_cast<std::size_t>(recalculation.rowCount() - 1));
-    for (int row = 1; row < recalculation.rowCount(); ++row) {
+    input.rows.reserve(static_cast<std::size_t>(recalculation.entryRowCount()));
+    for (int row = 1; row <= recalculation.entryRowCount(); ++row) {
         if (recalculation.cell(row, 0).empty()) break;
         input.rows.push_back(RowOf(recalculation, row));
     }
@@ -136,7 +138,8 @@ StatementGeometry GeometryOf(const StatementInput& input) {
 
 int StatementPageCount(const StatementInput& input) {
     const int perPage = GeometryOf(input).rowsPerPage;
-    return (input.entryCount + perPage - 1) / perPage;
+    // A statement without rows still has its one page with the frame.
+    return std::max(1, (input.entryCount + perPage - 1) / perPage);
 }
 
 void DrawStatementFrame(QPainter& painter, const StatementInput& input, int pageNumber) {

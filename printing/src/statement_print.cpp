@@ -36,8 +36,7 @@ void PrintOnPrinter(const StatementInput& input, PrintServices& services) {
 }
 
 void SetUpDialog(const StatementInput& input, PrintDialog& dialog) {
-    // A statement without rows still has its one page.
-    const int pages = std::max(1, StatementPageCount(input));
+    const int pages = StatementPageCount(input);
     dialog.SetPages(1, pages, 1, pages);
 }
 
@@ -128,7 +127,7 @@ bool SaveStatementPdf(const StatementInput& input, PrintServices& services, QWid
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
     try {
         const BusyCursor busy;
-        WriteStatementPdf(input, path, {1, std::max(1, StatementPageCount(input))});
+        WriteStatementPdf(input, path, {1, StatementPageCount(input)});
     } catch (const PrintError& e) {
         services.messages.Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
         return false;

@@ -44,9 +44,9 @@ TEST(StatementGeometry, PagesHoldTheirRowsAndNoMore) {
         bool startDate, remarks;
         int pages;
     } cases[] = {
-        {1, false, false, 1},  {48, false, false, 1}, {49, false, false, 2},   {96, false, false, 2},
-        {97, false, false, 3}, {46, true, false, 1},  {47, false, true, 2},    {45, true, true, 1},
-        {46, true, true, 2},   {999, true, true, 23}, {999, false, false, 21},
+        {0, false, false, 1},  {1, false, false, 1},  {48, false, false, 1}, {49, false, false, 2},
+        {96, false, false, 2}, {97, false, false, 3}, {46, true, false, 1},  {47, false, true, 2},
+        {45, true, true, 1},   {46, true, true, 2},   {999, true, true, 23}, {999, false, false, 21},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(StatementPageCount(NumberedStatement(c.entries, c.startDate, c.remarks)), c.pages)
@@ -270,7 +270,7 @@ TEST(StatementShading, TheTileHasTwoDarkDotsInRowsOneTwoFiveAndSix) {
 }
 
 std::vector<QImage> Pages(const StatementInput& input) {
-    return RenderStatementPages(input, {1, std::max(1, StatementPageCount(input))});
+    return RenderStatementPages(input, {1, StatementPageCount(input)});
 }
 
 TEST(StatementImages, ShadedCellsCarryTheTileOnTheDevicesGrid) {

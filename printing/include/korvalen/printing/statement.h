@@ -59,7 +59,7 @@ struct StatementGeometry {
 };
 StatementGeometry GeometryOf(const StatementInput& input);
 
-// ceil(entries ÷ rows per page).
+// ceil(entries ÷ rows per page), at least 1: the frame page is always drawn.
 int StatementPageCount(const StatementInput& input);
 
 // The pages a printout covers, counted from 1.
