@@ -125,7 +125,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         // Without its settings the program cannot tell this PC apart from
         // the others of a shared folder.
-        busy.Restore();
         messages->Show(platform::MessageType::Error, platform::Buttons::Ok, e.what());
         return 1;
     }
