@@ -87,9 +87,7 @@ TKorvBUF::TKorvBUF(storage::KorvalenDB& dataModule, platform::SettingsStore& set
     FormCreate();
 }
 
-TKorvBUF::~TKorvBUF() {
-    if (busy_ != BusyState::Idle) QApplication::restoreOverrideCursor();
-}
+TKorvBUF::~TKorvBUF() = default;
 
 void TKorvBUF::done(int result) {
     QDir::setCurrent(currentFolder_);
@@ -418,8 +416,8 @@ void TKorvBUF::SetBusy(BusyState state) {
     const bool wasBusy = busy_ != BusyState::Idle;
     busy_ = state;
     const bool busy = state != BusyState::Idle;
-    if (busy && !wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (!busy && wasBusy) QApplication::restoreOverrideCursor();
+    if (busy && !wasBusy) busyCursor_.emplace();
+    if (!busy && wasBusy) busyCursor_.reset();
     // The work ends before its completion notice: the date it stored is on
     // the screen by the time the notice says the backup is done.
     if (!busy && wasBusy) BackDateLabel->setText(Q(procedure_->BackDate()));

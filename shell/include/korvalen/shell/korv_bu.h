@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "korvalen/backup/backup_restore.h"
@@ -14,6 +15,7 @@
 #include "korvalen/platform/end_program.h"
 #include "korvalen/platform/messages.h"
 #include "korvalen/platform/settings_store.h"
+#include "korvalen/shell/busy_cursor.h"
 #include "korvalen/shell/desktop_links.h"
 #include "korvalen/shell/select_folder.h"
 
@@ -104,6 +106,7 @@ private:
     std::function<void(QWidget*)> printWindow_;
     std::unique_ptr<backup::BackupRestore> procedure_;
     backup::BusyState busy_ = backup::BusyState::Idle;
+    std::optional<BusyCursor> busyCursor_;  // while the work runs
     QString currentFolder_;
 
     QPushButton* CloseBtn = nullptr;
