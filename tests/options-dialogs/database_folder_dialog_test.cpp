@@ -113,10 +113,7 @@ TEST_F(DatabaseFolderDialogTest, OpensOnTheItemOfTheFolderInUse) {
     EXPECT_EQ(dialog->findChild<QLabel*>("Label2")->text(), "現在のﾃﾞｰﾀﾍﾞｰｽﾌｫﾙﾀﾞｰ");
     EXPECT_TRUE(Edit1()->isReadOnly());
     EXPECT_EQ(Edit1()->palette().color(QPalette::Base), QColor(255, 255, 0));
-    for (QWidget* widget : alone.findChildren<QWidget*>()) {
-        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
-        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
-    }
+    ExpectEveryNamedControlHasAnAccessibleName(alone);
 
     // Stand-alone: this computer, its own folder, nothing to browse or register.
     EXPECT_EQ(alone.ItemIndex(), TKorvALF::kThisComputer);

@@ -124,10 +124,7 @@ TEST(OptionsDialogTest, OpensWithTheFormAndTheSettingsOfThisPc) {
     EXPECT_EQ(first.Edit("Edit4")->text(), "80");
     EXPECT_FALSE(first.SetBtn()->isEnabled());
     EXPECT_EQ(dialog.focusWidget(), first.Box("CheckBox5"));
-    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
-        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
-        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
-    }
+    ExpectEveryNamedControlHasAnAccessibleName(dialog);
 
     // ヘルプ opens the page of help context 68.
     QTest::mouseClick(first.Find<QToolButton>("SBHint"), Qt::LeftButton);

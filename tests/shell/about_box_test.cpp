@@ -74,10 +74,7 @@ TEST_F(AboutBoxTest, ShowsTheFullWidthVersionAndThePcsOfTheDatabase) {
     for (int c = 1; c < 3; ++c) EXPECT_TRUE(Qt::Alignment(client->textAlignment(c)) & Qt::AlignHCenter) << c;
     EXPECT_NE(box->findChild<QLabel*>("Label4")->text().indexOf("C/S区分　　Ｓ=単独or　　　Server　Ｃ=Client"), -1);
 
-    for (QWidget* widget : box->findChildren<QWidget*>()) {
-        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
-        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
-    }
+    ExpectEveryNamedControlHasAnAccessibleName(*box);
 }
 
 TEST_F(AboutBoxTest, TheAddressOpensTheSiteOrSaysTheBrowserFailed) {

@@ -100,10 +100,7 @@ TEST_F(MainWindowTest, LaysOutTheWindowAsDesigned) {
     QTRY_COMPARE(list->height(), listHeight + 100);
 
     // Every control can be found by a screen reader.
-    for (QWidget* widget : window.findChildren<QWidget*>()) {
-        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
-        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
-    }
+    ExpectEveryNamedControlHasAnAccessibleName(window);
 }
 
 TEST_F(MainWindowTest, MenusHoldTheirItemsAndSeparatorsInOrder) {

@@ -192,4 +192,13 @@ inline wizard::WizardOutcome Finished(std::string creditor, std::string debtor, 
     return outcome;
 }
 
+// Every named control of `window` can be found by a screen reader: it has an
+// accessible name (Qt's own inner widgets, named qt_…, aside).
+inline void ExpectEveryNamedControlHasAnAccessibleName(const QWidget& window) {
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
+    }
+}
+
 }  // namespace korvalen::shell::fixtures
