@@ -14,7 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using korvalen::testsupport::ChildProcess;
 
 struct Result {
     int exitCode;
@@ -33,9 +32,8 @@ protected:
     }
 
     static Result Run(const std::vector<std::string>& args) {
-        ChildProcess child(std::string(KORVALEN_BIN_DIR) + "/korvalen-calc", args);
-        const int code = child.Wait();
-        return Result{code, child.Out(), child.Err()};
+        auto [code, out, err] = korvalen::testsupport::RunToEnd(std::string(KORVALEN_BIN_DIR) + "/korvalen-calc", args);
+        return Result{code, std::move(out), std::move(err)};
     }
 
     korvalen::testsupport::TempFolder folder_{"korvalen-calc-test"};

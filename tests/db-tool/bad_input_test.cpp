@@ -16,20 +16,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-using korvalen::testsupport::ChildProcess;
 
 const std::string kBin = KORVALEN_BIN_DIR;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = korvalen::testsupport::ChildOutcome;
 
 Outcome Spawn(const std::string& program, const std::vector<std::string>& args) {
-    ChildProcess child(program, args);
-    const int code = child.Wait();
-    return {code, child.Out(), child.Err()};
+    return korvalen::testsupport::RunToEnd(program, args);
 }
 
 std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {

@@ -22,16 +22,10 @@ using namespace storage::fixtures;
 const std::string kBin = KORVALEN_BIN_DIR;
 const std::string kSample = std::string(KORVALEN_SOURCE_DIR) + "/examples/sample.csv";
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = testsupport::ChildOutcome;
 
 Outcome Tool(const std::string& program, const std::vector<std::string>& args) {
-    ChildProcess child(kBin + "/" + program, args);
-    const int code = child.Wait();
-    return {code, child.Out(), child.Err()};
+    return testsupport::RunToEnd(kBin + "/" + program, args);
 }
 
 Outcome Db(const std::vector<std::string>& args) { return Tool("korvalen-db", args); }

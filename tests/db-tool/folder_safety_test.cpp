@@ -34,25 +34,15 @@ const std::string kSample = std::string(KORVALEN_SOURCE_DIR) + "/examples/sample
 const std::string kSetpriv = "/usr/bin/setpriv";
 constexpr const char* kSoundCheck = "SinseiT13\tOK\nSinseiT32\tOK\nCSConM\tOK\nOpcfg\tOK\n";
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = korvalen::testsupport::ChildOutcome;
 
-Outcome Db(const std::vector<std::string>& args) {
-    ChildProcess child(kTool, args);
-    const int code = child.Wait();
-    return {code, child.Out(), child.Err()};
-}
+Outcome Db(const std::vector<std::string>& args) { return korvalen::testsupport::RunToEnd(kTool, args); }
 
 // The same, as a user who owns none of the files.
 Outcome DbAsNobody(const std::vector<std::string>& args) {
     std::vector<std::string> all = {"--reuid=65534", "--regid=65534", "--clear-groups", kTool};
     all.insert(all.end(), args.begin(), args.end());
-    ChildProcess child(kSetpriv, all);
-    const int code = child.Wait();
-    return {code, child.Out(), child.Err()};
+    return korvalen::testsupport::RunToEnd(kSetpriv, all);
 }
 
 bool CanRunAsNobody() { return geteuid() == 0 && fs::exists(kSetpriv); }

@@ -151,4 +151,17 @@ private:
     std::size_t linesTaken_ = 0;
 };
 
+// What a program that ran to its end left: its exit code and its output.
+struct ChildOutcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+inline ChildOutcome RunToEnd(const std::string& program, const std::vector<std::string>& args) {
+    ChildProcess child(program, args);
+    const int code = child.Wait();
+    return {code, child.Out(), child.Err()};
+}
+
 }  // namespace korvalen::testsupport
