@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QHeaderView>
 
 #include "korvalen/engine/dates.h"
 #include "korvalen/engine/text_forms.h"

@@ -4,7 +4,6 @@
 
 #include <QBrush>
 #include <QFont>
-#include <QImage>
 #include <QPainter>
 #include <QPoint>
 

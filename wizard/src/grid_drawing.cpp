@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QPainter>
-#include <algorithm>
 
 #include "korvalen/printing/fonts.h"
 

@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QObject>
-#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>

@@ -1,6 +1,5 @@
 #include "korvalen/wizard/history_grid_view.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>

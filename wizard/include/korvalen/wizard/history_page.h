@@ -12,7 +12,6 @@
 #include "korvalen/wizard/history_grid.h"
 
 class QCheckBox;
-class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
